@@ -1,0 +1,1 @@
+// Navigation data: angles, archive tables and the flight plan reader.

@@ -1,0 +1,39 @@
+// The navigation display's per-instance block and module-wide resources.
+#pragma once
+
+#include <cstdint>
+
+#include "frame/abi.h"
+
+namespace navdisplay {
+
+constexpr uint32_t kKind = fourcc("gage");
+constexpr uint32_t kClass = fourcc("ndC1");
+
+struct DisplayInstance {
+    HostMessage power;   // tag 'mes1'
+    HostMessage course;  // tag 'mes2'
+    int32_t auto_value;  // tag 'auto'
+};
+
+// Fonts and bitmaps, loaded by DLLInit in this order and freed in the same.
+enum Font { kFontAscii10, kFontTiny7, kFontMicro5, kFontCount };
+enum Bitmap {
+    kBmpBezel,
+    kBmpHeadingBox,
+    kBmpRose89,
+    kBmpRose179,
+    kBmpRose269,
+    kBmpRose359,
+    kBmpPlane,
+    kBmpVor,
+    kBmpNdb,
+    kBmpAirport,
+    kBmpSelector,
+    kBitmapCount
+};
+
+FontRecord &font(Font f);
+BitmapRecord &bitmap(Bitmap b);
+
+}  // namespace navdisplay

@@ -1,0 +1,1 @@
+// Raster rendering: the plug-ins pixel primitives and map placement.
