@@ -15,7 +15,7 @@ namespace {
 constexpr int64_t kHeaderSize = 56;
 constexpr int64_t kCountAt = 16;
 constexpr int64_t kRecordSizeAt = 20;
-constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kChunkBytes = 256 * 1024;
 
 // A text field of the file into a zeroed destination: its first `width`
 // bytes, cut so that it ends within the destination. Bytes after the file's
@@ -109,6 +109,7 @@ bool read_records(std::FILE *f, int64_t at, int32_t count, int32_t size, std::ve
         index.add(uint32_t(done), hashes.get(), n);
         done += n;
     }
+    index.finish();
     return true;
 }
 
