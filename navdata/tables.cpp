@@ -102,9 +102,7 @@ bool read_records(std::FILE *f, int64_t at, int32_t count, int32_t size, std::ve
         const size_t n = std::min(per_chunk, size_t(count) - done);
         if (std::fread(chunk.get(), size_t(size), n, f) != n) return false;
         for (size_t i = 0; i < n; ++i) {
-            Record r{};
-            hashes[i] = parse(&chunk[i * size_t(size)], r);
-            list.push_back(r);
+            hashes[i] = parse(&chunk[i * size_t(size)], list.emplace_back());
         }
         index.add(uint32_t(done), hashes.get(), n);
         done += n;
