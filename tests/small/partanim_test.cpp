@@ -106,6 +106,12 @@ TEST_F(PartanimTest, TicksGatherFrameTimeAndDropTheRemainder) {
     EXPECT_EQ(host.world().user().part_frames.at("door"), 30);
 }
 
+TEST_F(PartanimTest, ATickNeedsMoreThanItsLength) {
+    load({part("User aircraft", 65, "door", "0,0", "0.25,0,0", "NULL")});
+    plugin->key(65, 0);
+    EXPECT_EQ(run("door", 4, 0.25f), (std::vector<int>{-1, 1, 1, 2}));
+}
+
 TEST_F(PartanimTest, DelayTicksPassStillThenTheDirectionAlternates) {
     load({part("User aircraft", 65, "door", "0,10", "0.05,0,0", "NULL")});
     plugin->key(65, 0);
