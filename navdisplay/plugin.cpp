@@ -5,7 +5,6 @@
 #include "frame/plugin.h"
 #include "navdisplay/controls.h"
 #include "navdisplay/display.h"
-#include "navdisplay/nav.h"
 #include "navdisplay/page.h"
 #include "navdisplay/state.h"
 
@@ -49,7 +48,7 @@ void on_global_start() {
     s.data_column = kDataColumn;
     s.options |= OPT_ENABLED;
     s.flight_plan_pending = true;
-    navdata::NavData &data = nav_state().nav_data;
+    navdata::NavData &data = nav_state().nav;
     data.load_airports();
     data.load_navaids();
     data.load_waypoints();
