@@ -4,30 +4,50 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace navdata {
 
 class KeyIndex {
 public:
-    // Indexes `count` records of `stride` bytes from `records`; each record
-    // begins with its zero-terminated key of at most `key_width` bytes.
-    void build(const void *records, size_t stride, size_t count, size_t key_width);
+    // Width of the key field at the start of every record.
+    static constexpr size_t kKeyWidth = 10;
+    // Hash of a key field (the key and zeros up to kKeyWidth bytes), given
+    // as its first eight bytes and its last two, little-endian.
+    static uint32_t hash(uint64_t head, uint16_t tail) {
+        uint64_t h = head * 0x9E3779B97F4A7C15ull ^ (uint64_t(tail) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 31;
+        h *= 0xFF51AFD7ED558CCDull;
+        return uint32_t(h >> 32);
+    }
+
+    // Empties the index and makes room for `count` records of `stride` bytes
+    // at `records`, each beginning with its key field; the records must stay put.
+    void reset(const void *records, size_t stride, size_t count);
+    // Adds records first .. first + n - 1, whose key hashes are `hashes`, in
+    // load order: a key already held keeps its earlier record.
+    void add(uint32_t first, const uint32_t *hashes, size_t n);
     // Index of the first record with exactly this key, or -1.
     long find(const char *key) const;
     void clear();
 
 private:
-    struct Slot {
-        uint32_t hash;
-        uint32_t index_plus_one;  // 0: empty
-    };
+    // Slots come in groups of eight whose tags are tested as one word. A
+    // slot's tag is 0 when it is empty, otherwise seven bits of the hash with
+    // the top bit set; a record is only read when its tag matches.
+    static constexpr size_t kGroup = 8;
+    static uint8_t tag_of(uint32_t h) { return uint8_t(0x80 | (h >> 25)); }
     const char *key_at(uint32_t index) const { return records_ + size_t(index) * stride_; }
+    // The slot of the first record with the key in `field`, or of the empty
+    // slot where it would go (`found` tells which).
+    size_t probe(const char *field, uint32_t h, bool &found) const;
 
-    std::vector<Slot> slots_;
+    size_t group_mask_ = 0;
+    std::vector<uint8_t> tags_;
+    std::unique_ptr<uint32_t[]> indices_;  // record of each tagged slot
     const char *records_ = nullptr;
     size_t stride_ = 0;
-    size_t key_width_ = 0;
 };
 
 }  // namespace navdata
