@@ -10,6 +10,7 @@
 #include "navdata/angle.h"
 #include "navdisplay/display.h"
 #include "navdisplay/nearby.h"
+#include "navdisplay/number_format.h"
 #include "navdisplay/palette.h"
 #include "navdisplay/texts.h"
 #include "render/clip.h"
@@ -65,6 +66,10 @@ struct Frame {
     void textf(Font f, int32_t x, int32_t y, uint32_t colour, const char *format, Args... args) {
         std::snprintf(text(), text_size(), format, args...);
         text_at(f, x, y, colour, text());
+    }
+    void fixed(Font font_id, int32_t x, int32_t y, uint32_t colour, const FixedFormat &format, double v) {
+        format_fixed(text(), text_size(), format, v);
+        text_at(font_id, x, y, colour, text());
     }
     void bitmap_at(Bitmap b, int32_t x, int32_t y, int32_t frame = 0) {
         host_bitmap_draw(s, &bitmap(b), x, y, frame);
@@ -169,7 +174,7 @@ void draw_navaids(Frame &f) {
         if (ndb) {
             f.bitmap_at(kBmpNdb, x, y);
             if (o & OPT_NDB_FREQ) {
-                f.textf(kFontMicro5, x + 2, y - 8, palette::magenta, "%03.0f", double(e.frequency));
+                f.fixed(kFontMicro5, x + 2, y - 8, palette::magenta, kWhole3, double(e.frequency));
                 if (o & OPT_NDB_BRG) f.text_at(kFontMicro5, x - 4, y + 18, palette::magenta, f.bearing_label());
             } else if (o & OPT_NDB_ID) {
                 f.text_at(kFontMicro5, x + 3, y + 18, palette::magenta, e.id);
@@ -177,7 +182,7 @@ void draw_navaids(Frame &f) {
         } else {
             f.bitmap_at(kBmpVor, x, y);
             if (o & OPT_VOR_FREQ) {
-                f.textf(kFontMicro5, x - 2, y - 6, palette::white, "%06.2f", double(e.frequency));
+                f.fixed(kFontMicro5, x - 2, y - 6, palette::white, kHundredths6, double(e.frequency));
                 if (o & OPT_VOR_BRG) f.text_at(kFontMicro5, x - 2, y + 18, palette::white, f.bearing_label());
             } else if (o & OPT_VOR_ID) {
                 f.text_at(kFontMicro5, x + 3, y + 18, palette::white, e.id);
@@ -236,8 +241,7 @@ void draw_traffic(Frame &f) {
                                 : nav.position_vector.distance() <= kTrafficNearNm      ? palette::orange
                                                                                : palette::yellow;
         render::fill_rect(f.s, p.x - 3, p.y - 3, p.x + 4, p.y + 4, colour);
-        std::snprintf(f.text(), f.text_size(), "%+03.0f", r);
-        f.text_at(kFontTiny7, p.x - 7, r <= 0 ? p.y + 5 : p.y - 11, colour, f.text());
+        f.fixed(kFontTiny7, p.x - 7, r <= 0 ? p.y + 5 : p.y - 11, colour, kSignedWhole3, r);
     }
 }
 
@@ -278,14 +282,14 @@ void draw_data_block(Frame &f) {
             st.dtk_value = navdata::display_circle.wrapped_difference(leg.course_from_previous, leg.variation);
             st.dtk_leg = st.leg_index;
         }
-        f.textf(kFontAscii10, left_value, 250, colour, "%03.0f", double(st.dtk_value));
+        f.fixed(kFontAscii10, left_value, 250, colour, kWhole3, double(st.dtk_value));
         f.text_at(kFontAscii10, left, 20, colour, "TRK : ");
-        f.textf(kFontAscii10, left_value, 20, colour, "%03.0f", trk);
+        f.fixed(kFontAscii10, left_value, 20, colour, kWhole3, trk);
         f.text_at(kFontAscii10, right, 20, colour, "DIS : ");
-        f.textf(kFontAscii10, right_value, 20, colour, "%06.1f", dis);
+        f.fixed(kFontAscii10, right_value, 20, colour, kTenths6, dis);
         const float gs = nav.motion.ground_speed_fps;
         f.text_at(kFontAscii10, left, 40, colour, "GS- : ");
-        f.textf(kFontAscii10, left_value, 40, colour, "%03.0f", double(gs) / navdata::FEET_PER_NM * 3600.0);
+        f.fixed(kFontAscii10, left_value, 40, colour, kWhole3, double(gs) / navdata::FEET_PER_NM * 3600.0);
         f.text_at(kFontAscii10, right, 40, colour, "ETE : ");
         f.text_at(kFontAscii10, right_value, 40, colour, format_ete(f.text(), f.text_size(), dis, gs));
     }

@@ -1,6 +1,7 @@
 // The page's formatted texts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -56,6 +57,53 @@ TEST(Texts, FieldsWithoutTerminator) {
     EXPECT_STREQ(format_field(buf, sizeof buf, shorter), "XPOR");
     char tiny[3];
     EXPECT_STREQ(format_field(tiny, sizeof tiny, full), "AB") << "cut to the buffer";
+}
+
+}  // namespace
+}  // namespace navdisplay
+
+#include <cstdio>
+#include <random>
+
+#include "navdisplay/number_format.h"
+
+namespace navdisplay {
+namespace {
+
+// The fast texts must be printf's, character for character.
+void expect_as_printf(const FixedFormat &f, double v) {
+    char fast[64], slow[64];
+    format_fixed(fast, sizeof fast, f, v);
+    std::snprintf(slow, sizeof slow, f.printf_format, v);
+    EXPECT_STREQ(fast, slow) << f.printf_format << " of " << v;
+}
+
+TEST(NumberFormat, MatchesPrintf) {
+    const FixedFormat formats[] = {kWhole3, kWhole, kSignedWhole3, kTenths6, kHundredths6};
+    const double special[] = {0.0, -0.0, -0.3, 0.5, 1.5, 2.5, -2.5, 9.5, 359.5, 359.6, 999.5, 0.05, 0.15,
+                              0.25, 0.125, 113.9f, 108.05f, 1020.0, 1e9, -1e9, 1e300, -1e300, 1e-300,
+                              std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN(), 12345678.9, -10.0, 10.0, 99.995};
+    for (const FixedFormat &f : formats) {
+        for (double v : special) expect_as_printf(f, v);
+        std::mt19937_64 rng(42);
+        std::uniform_real_distribution<double> small(-1000.0, 1000.0), large(-2e9, 2e9);
+        for (int i = 0; i < 20000; ++i) {
+            expect_as_printf(f, small(rng));
+            expect_as_printf(f, double(float(small(rng))));
+            expect_as_printf(f, std::round(small(rng) * 100.0) / 100.0 + 0.005);
+        }
+        for (int i = 0; i < 2000; ++i) expect_as_printf(f, large(rng));
+    }
+}
+
+TEST(NumberFormat, CutToTheBuffer) {
+    char buf[4];
+    format_fixed(buf, sizeof buf, kTenths6, 20.0);
+    EXPECT_STREQ(buf, "002");
+    char none[1] = {'x'};
+    format_fixed(none, 0, kWhole, 5.0);
+    EXPECT_EQ(none[0], 'x');
 }
 
 }  // namespace
