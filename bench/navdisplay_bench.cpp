@@ -295,6 +295,29 @@ BENCHMARK(BM_FrameHostServicesIdle)->Unit(benchmark::kMicrosecond);
 void BM_FrameHostServicesDrawing(benchmark::State &state) { run_frames(state, true); }
 BENCHMARK(BM_FrameHostServicesDrawing)->Unit(benchmark::kMicrosecond);
 
+// The host's share of a full frame: its bearing-and-distance service, asked
+// once per placed point (256 airports, 128 navaids, 256 waypoints, 64
+// traffic, 2 x 99 route points and the leg), as the page asks it.
+constexpr int kPlacementsPerFrame = 256 + 128 + 256 + 64 + 2 * 99 + 1;
+
+void BM_HostBearingService(benchmark::State &state) {
+    Host host;
+    host.log().enabled = false;
+    using PositionVector = double *(*)(double[3], const GeoPosition *, const GeoPosition *);
+    const auto service = reinterpret_cast<PositionVector>(host.services()[kEntryPositionVector]);
+    const GeoPosition home = panelhost::from_degrees(44.0, -12.0, 3000.0);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> bearing(-50.0, 50.0), px(20.0, 95.0);
+    std::vector<GeoPosition> targets;
+    for (int i = 0; i < kPlacementsPerFrame; ++i)
+        targets.push_back(panelhost::move_along(home, bearing(rng) * kPi / 180.0, px(rng) * 1800.0));
+    double out[3];
+    for (auto _ : state) {
+        for (const GeoPosition &t : targets) benchmark::DoNotOptimize(service(out, &home, &t));
+    }
+}
+BENCHMARK(BM_HostBearingService)->Unit(benchmark::kMicrosecond);
+
 // The floor: clear the display's surface, then copy it whole three times.
 void BM_UnavoidablePixelWork(benchmark::State &state) {
     std::vector<uint32_t> a(size_t(kWidth) * kHeight), b(a.size()), c(a.size());
