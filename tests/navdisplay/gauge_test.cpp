@@ -56,6 +56,14 @@ TEST_F(GaugeTest, ZoomComesFromTheOtherGaugeWithoutAuto) {
     }
 }
 
+TEST_F(GaugeTest, ExternalZoomSurvivesASecondGlobalStart) {
+    start(definition(""));
+    host->bus().set(fourcc("ndC2"), fourcc("dh__"), BusValue::integer(2));
+    EXPECT_TRUE(draw());
+    plugin->global_start();
+    EXPECT_TRUE(draw()) << "the zoom request is still addressed to 'ndC2'";
+}
+
 TEST_F(GaugeTest, AutoZoomSetsRangeAndShowsTheSelector) {
     start(definition("auto 3\n"));
     EXPECT_TRUE(draw());
