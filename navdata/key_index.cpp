@@ -17,12 +17,14 @@ uint64_t zero_bytes(uint64_t x) { return (x - kOnes) & ~x & kHighs; }
 void KeyIndex::clear() {
     tags_.clear();
     indices_.reset();
+    for (auto &part : pending_) part.clear();
     group_mask_ = 0;
     records_ = nullptr;
     stride_ = 0;
 }
 
 void KeyIndex::reset(const void *records, size_t stride, size_t count) {
+    clear();
     records_ = static_cast<const char *>(records);
     stride_ = stride;
     size_t capacity = 2 * kGroup;
@@ -30,6 +32,7 @@ void KeyIndex::reset(const void *records, size_t stride, size_t count) {
     group_mask_ = capacity / kGroup - 1;
     tags_.assign(capacity, 0);
     indices_ = std::make_unique_for_overwrite<uint32_t[]>(capacity);
+    pending_.resize(((group_mask_ + 1) >> kGroupsPerPartShift) + 1);
 }
 
 // Groups are filled in probe order and never emptied, so the first group with
@@ -55,19 +58,26 @@ size_t KeyIndex::probe(const char *field, uint32_t h, bool &found) const {
 }
 
 void KeyIndex::add(uint32_t first, const uint32_t *hashes, size_t n) {
-    // The groups lie scattered over more than the cache holds: ask for each
-    // one some records ahead, while the records before it are added.
-    constexpr size_t kAhead = 16;
-    for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) __builtin_prefetch(&tags_[(hashes[i + kAhead] & group_mask_) * kGroup]);
-        const uint32_t index = first + uint32_t(i);
-        bool found;
-        const size_t s = probe(key_at(index), hashes[i], found);
-        // A later duplicate is never reached: the first record keeps the key.
-        if (found) continue;
-        tags_[s] = tag_of(hashes[i]);
-        indices_[s] = index;
+    for (size_t i = 0; i < n; ++i)
+        pending_[(hashes[i] & group_mask_) >> kGroupsPerPartShift].push_back(Pending{hashes[i], first + uint32_t(i)});
+}
+
+// Each part keeps load order, and equal keys share a part, so the first
+// record of a key is inserted first.
+void KeyIndex::finish() {
+    for (auto &part : pending_) {
+        for (const Pending &p : part) insert(p.hash, p.index);
+        part.clear();
     }
+}
+
+void KeyIndex::insert(uint32_t hash, uint32_t index) {
+    bool found;
+    const size_t s = probe(key_at(index), hash, found);
+    // A later duplicate is never reached: the first record keeps the key.
+    if (found) return;
+    tags_[s] = tag_of(hash);
+    indices_[s] = index;
 }
 
 long KeyIndex::find(const char *key) const {
