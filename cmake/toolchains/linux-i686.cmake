@@ -16,6 +16,13 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(ENV{PKG_CONFIG_LIBDIR} "/usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig")
-set(FIND_LIBRARY_USE_LIB64_PATHS OFF)
-set_property(GLOBAL PROPERTY FIND_LIBRARY_USE_LIB64_PATHS OFF)
-set_property(GLOBAL PROPERTY FIND_LIBRARY_USE_LIB32_PATHS ON)
+
+# Some kernels are booted without 32-bit emulation (ia32_emulation=off); there
+# the tests and tools built here run under qemu's user-mode emulator. The i386
+# loader of libc6-i386 tells which case this machine is.
+execute_process(COMMAND /lib/ld-linux.so.2 --version
+                RESULT_VARIABLE suite_i386_native OUTPUT_QUIET ERROR_QUIET)
+if(NOT suite_i386_native EQUAL 0)
+  find_program(SUITE_I386_EMULATOR qemu-i386 REQUIRED)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${SUITE_I386_EMULATOR})
+endif()
