@@ -47,49 +47,47 @@ for p in "$@"; do
     fi
 done
 
-# Prints the exported names of a file, one a line.
-exports_of() {
+# The exported names in a tool's listing of a file, one a line.
+exports_in() {
     if [[ $format == elf ]]; then
-        "$tool" -D --defined-only "$1" | awk 'NF == 3 { print $3 }'
+        awk 'NF == 3 { print $3 }'
     else
         # The name table of "objdump -p": lines "\t[   0] Name" after its header.
-        "$tool" -p "$1" | awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
-                              on && /^[[:space:]]*\[ *[0-9]+\] / { print $NF; next }
-                              on { on = 0 }'
+        awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
+             on && /^[[:space:]]*\[ *[0-9]+\] / { print $NF; next }
+             on { on = 0 }'
     fi
-}
-
-imports_of() {
-    "$tool" -p "$1" | awk '/^[[:space:]]*DLL Name: / { print $NF }'
 }
 
 status=0
 for f in "${files[@]}"; do
+    bad=0
     if [[ ! -f $f ]]; then
         echo "$f: no such file" >&2
         status=1
         continue
     fi
-    # The tool's own output is checked as a whole: a failing tool is a failure.
-    if ! names=$(exports_of "$f" | sort); then
-        echo "$f: $tool failed" >&2
-        status=1
-        continue
-    fi
-    got=$(echo $names)
-    if [[ $got != "$expected" ]]; then
-        echo "$f: exports '$got', want exactly '$expected'" >&2
-        status=1
-    fi
-    if [[ $format == pe ]]; then
-        imports=$(imports_of "$f")
-        for dll in $imports; do
+    if [[ $format == elf ]]; then
+        listing=$("$tool" -D --defined-only "$f") || { echo "$f: $tool failed" >&2; status=1; continue; }
+    else
+        listing=$("$tool" -p "$f") || { echo "$f: $tool failed" >&2; status=1; continue; }
+        # The host is a 32-bit program: a DLL of another machine type never loads.
+        if ! grep -q 'file format pei-i386$' <<<"$listing"; then
+            echo "$f: not a 32-bit x86 DLL ($(grep -o 'file format .*' <<<"$listing" || echo 'no PE header'))" >&2
+            bad=1
+        fi
+        for dll in $(awk '/^[[:space:]]*DLL Name: / { print $NF }' <<<"$listing"); do
             if ! allowed_import "${dll,,}"; then
                 echo "$f: imports $dll (only kernel32 and the C runtime are allowed)" >&2
-                status=1
+                bad=1
             fi
         done
     fi
-    ((status)) || echo "$f: ok"
+    got=$(exports_in <<<"$listing" | sort | tr '\n' ' ')
+    if [[ ${got% } != "$expected" ]]; then
+        echo "$f: exports '${got% }', want exactly '$expected'" >&2
+        bad=1
+    fi
+    if ((bad)); then status=1; else echo "$f: ok"; fi
 done
 exit $status
