@@ -129,26 +129,27 @@ panelhost::StripData ndb_symbol() {
 }
 
 // Drawn at (176, 0); frame n shows n of the four zoom levels lit. The level
-// number is written by the display at (188, 10), in the black window.
+// number is written by the display at (188, 10), in the black window. The
+// picture ends above row 21 so that it leaves the distance figure of the
+// data block (rows 22..28) readable.
 panelhost::StripData zoom_selector() {
     const auto micro = font_5();
     std::vector<Canvas> frames;
     for (int level = 0; level <= 4; ++level) {
-        Canvas c(30, 33);
-        c.fill(0, 0, 29, 32, rgb(35, 35, 35));
-        c.frame(0, 0, 29, 32, rgb(120, 120, 120));
-        c.text(micro, (30 - Canvas::text_width(micro, "ZOOM") + 1) / 2, 2, rgb(200, 200, 200), "ZOOM");
-        c.frame(9, 9, 20, 21, rgb(90, 90, 90));
-        c.fill(10, 10, 19, 20, rgb(0, 0, 0));
-        c.text(micro, 3, 13, rgb(200, 200, 200), "-");
-        c.text(micro, 23, 13, rgb(200, 200, 200), "+");
+        Canvas c(30, 21);
+        c.fill(0, 0, 29, 20, rgb(35, 35, 35));
+        c.frame(0, 0, 29, 20, rgb(120, 120, 120));
         for (int i = 0; i < 4; ++i) {
             const int x = 4 + 6 * i;
             if (i < level)
-                c.fill(x, 25, x + 3, 28, rgb(20, 250, 0));
+                c.fill(x, 2, x + 3, 4, rgb(20, 250, 0));
             else
-                c.frame(x, 25, x + 3, 28, rgb(80, 80, 80));
+                c.frame(x, 2, x + 3, 4, rgb(80, 80, 80));
         }
+        c.frame(9, 8, 20, 20, rgb(120, 120, 120));
+        c.fill(10, 9, 19, 19, rgb(0, 0, 0));
+        c.text(micro, 3, 12, rgb(200, 200, 200), "-");
+        c.text(micro, 23, 12, rgb(200, 200, 200), "+");
         frames.push_back(std::move(c));
     }
     return make_strip(frames);
