@@ -17,8 +17,13 @@ struct RockerBlock {
 };
 
 BitmapRecord g_rocker;
+bool g_rocker_loaded = false;  // the picture is loaded by the first preparation
 
-void release_resources() { host_bitmap_free(&g_rocker); }
+// A record that was never loaded is not handed to the host's free service.
+void release_resources() {
+    if (g_rocker_loaded) host_bitmap_free(&g_rocker);
+    g_rocker_loaded = false;
+}
 
 void on_instantiate(uint32_t kind, uint32_t cls, InstanceHandle *out) {
     frame::instantiate<RockerBlock>(kind, cls, out, false);

@@ -1,0 +1,26 @@
+// Great-circle bearing and distance on a spherical earth, in the host's
+// position units (arcseconds, longitude counted east over 0 .. 1 296 000).
+#pragma once
+
+#include "frame/abi.h"
+
+namespace panelhost {
+
+constexpr double kEarthRadiusFeet = 20902231.0;  // 6371 km
+constexpr double kPi = 3.14159265358979323846;
+
+double to_radians_arcsec(double arcsec);
+
+// out[0]: altitude of `to` minus that of `from`; out[1]: initial true
+// bearing from `from` to `to`, radians clockwise from north in [0, 2π);
+// out[2]: distance in feet.
+void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3]);
+
+// The position reached from `from` after `feet` along the true bearing
+// `bearing` (radians); the altitude is carried along.
+GeoPosition move_along(const GeoPosition &from, double bearing, double feet);
+
+// Degrees to the host's arcseconds, longitude folded into 0 .. 1 296 000.
+GeoPosition from_degrees(double lat_deg, double lon_deg, double altitude);
+
+}  // namespace panelhost

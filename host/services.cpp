@@ -1,0 +1,456 @@
+// Each service decodes its arguments into the call log, then does its work
+// on the current host. None lets an exception reach the plug-in.
+#include "host/services.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "host/geo.h"
+#include "host/host.h"
+
+namespace panelhost {
+namespace {
+
+Host &H() { return Host::current(); }
+
+std::string fmt(const char *f, ...) __attribute__((format(printf, 1, 2)));
+std::string fmt(const char *f, ...) {
+    char buf[512];
+    va_list ap;
+    va_start(ap, f);
+    std::vsnprintf(buf, sizeof buf, f, ap);
+    va_end(ap);
+    return buf;
+}
+
+void log(int entry, const char *name, std::string args) { H().log().add(entry, name, std::move(args)); }
+
+std::string name_of(const char *record_name) { return quote(record_name, 64); }
+
+std::string ref_text(const ObjectRef *o) {
+    if (o == nullptr) return "null";
+    return fmt("obj%u", o->words[0]);
+}
+
+std::string surface_text(const DrawSurface *s) {
+    return s ? fmt("%dx%d", s->width, s->height) : std::string("null");
+}
+
+// ---- frame and instances
+
+void **create_instance(int32_t reference) {
+    log(kEntryCreateInstance, "host_create_instance", fmt("%d", reference));
+    return H().create_instance(reference);
+}
+
+void register_class(void *registry, uint32_t kind, uint32_t cls) {
+    log(kEntryRegisterClass, "host_register_class", code_text(kind) + ", " + code_text(cls));
+    H().register_class(registry, kind, cls);
+}
+
+void send_message(HostMessage *m) {
+    if (m == nullptr) return;
+    H().bus().send(*m);
+    log(kEntrySendMessage, "host_send_message", message_text(*m));
+}
+
+void *alloc(size_t bytes) {
+    void *p = H().memory().alloc(bytes);
+    log(kEntryAlloc, "host_alloc", fmt("%zu", bytes) + (p ? "" : " -> null"));
+    return p;
+}
+
+void free_block(void *p) {
+    log(kEntryFree, "host_free", p ? "block" : "null");
+    if (!H().memory().free(p)) H().problems().push_back(H().memory().faults().back());
+}
+
+// ---- surfaces, fonts, bitmaps
+
+void surface_present(DrawSurface *s) {
+    log(kEntrySurfacePresent, "host_surface_present", surface_text(s));
+    H().present(s, false, 0);
+}
+
+void surface_present_keyed(DrawSurface *s, uint32_t colour) {
+    log(kEntrySurfacePresentKeyed, "host_surface_present_keyed", surface_text(s) + ", " + colour_text(colour));
+    H().present(s, true, colour);
+}
+
+int32_t font_load(FontRecord *f) {
+    int32_t r = H().font_load(f);
+    log(kEntryFontLoad, "host_font_load", (f ? name_of(f->name) : "null") + fmt(" -> %d", r));
+    return r;
+}
+
+void font_free(FontRecord *f) {
+    log(kEntryFontFree, "host_font_free", f ? name_of(f->name) : "null");
+    H().font_free(f);
+}
+
+void font_draw_text(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
+    log(kEntryFontDrawText, "host_font_draw_text",
+        (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
+    H().font_draw(s, f, x, y, colour, text, false);
+}
+
+void font_draw_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
+    log(kEntryFontDrawLabel, "host_font_draw_label",
+        (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
+    H().font_draw(s, f, x, y, colour, text, true);
+}
+
+int32_t bitmap_load(BitmapRecord *b) {
+    int32_t r = H().bitmap_load(b);
+    log(kEntryBitmapLoad, "host_bitmap_load", (b ? name_of(b->name) : "null") + fmt(" -> %d", r));
+    return r;
+}
+
+void bitmap_free(BitmapRecord *b) {
+    log(kEntryBitmapFree, "host_bitmap_free", b ? name_of(b->name) : "null");
+    H().bitmap_free(b);
+}
+
+void bitmap_draw(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t frame) {
+    log(kEntryBitmapDraw, "host_bitmap_draw", (b ? name_of(b->name) : "null") + fmt(", %d, %d, %d", x, y, frame));
+    H().bitmap_draw(s, b, x, y, frame);
+}
+
+// ---- streams and files
+
+int32_t stream_open(StreamRecord *r) {
+    int32_t ok = H().stream_open(r);
+    log(kEntryStreamOpen, "host_stream_open",
+        r ? name_of(r->name) + ", " + quote(r->mode, 8) + fmt(" -> %d", ok) : std::string("null"));
+    return ok;
+}
+
+void stream_close(StreamRecord *r) {
+    log(kEntryStreamClose, "host_stream_close", r ? name_of(r->name) : "null");
+    H().stream_close(r);
+}
+
+int32_t file_exists(const char *path, int32_t mode) {
+    struct stat st{};
+    int32_t found = path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+    log(kEntryFileExists, "host_file_exists", quote(path, 4096) + fmt(", %d -> %d", mode, found));
+    return found;
+}
+
+void stream_read_object(void *object, StreamRecord *r) {
+    std::string words = "null";
+    if (object) {
+        int32_t w[5];
+        std::memcpy(w, object, sizeof w);
+        words = fmt("{%d, %d, %d, %d, %d}", w[0], w[1], w[2], w[3], w[4]);
+    }
+    log(kEntryStreamReadObject, "host_stream_read_object", words + ", " + (r ? name_of(r->name) : "null"));
+    H().stream_read_object(object, r);
+}
+
+void stream_read_int(int32_t *dst, void *stream) {
+    if (TagCursor *c = H().cursor(stream)) c->read_int(dst);
+    log(kEntryStreamReadInt, "host_stream_read_int", dst ? fmt("%d", *dst) : "null");
+}
+
+void stream_read_float(float *dst, void *stream) {
+    if (TagCursor *c = H().cursor(stream)) c->read_float(dst);
+    log(kEntryStreamReadFloat, "host_stream_read_float", dst ? fmt("%g", double(*dst)) : "null");
+}
+
+void stream_read_string(char *buf, int32_t capacity, void *stream) {
+    if (TagCursor *c = H().cursor(stream)) c->read_string(buf, capacity);
+    log(kEntryStreamReadString, "host_stream_read_string",
+        fmt("%d, ", capacity) + (buf && capacity > 0 ? quote(buf, size_t(capacity)) : "null"));
+}
+
+void stream_read_message(HostMessage *m, void *stream) {
+    if (TagCursor *c = H().cursor(stream)) c->read_message(m);
+    log(kEntryStreamReadMessage, "host_stream_read_message", m ? message_text(*m) : "null");
+}
+
+// ---- sounds
+
+int32_t sound_play_file(const char *file) {
+    int32_t id = H().sound_play(file);
+    log(kEntrySoundPlayFile, "host_sound_play_file", quote(file, 256) + fmt(" -> %d", id));
+    return id;
+}
+
+void sound_stop(int32_t sound) {
+    log(kEntrySoundStop, "host_sound_stop", fmt("%d", sound));
+    H().sound_stop(sound);
+}
+
+int32_t sound_is_playing(int32_t sound) {
+    int32_t r = H().sound_is_playing(sound);
+    log(kEntrySoundIsPlaying, "host_sound_is_playing", fmt("%d -> %d", sound, r));
+    return r;
+}
+
+void sound_set_volume(int32_t sound, float volume) {
+    log(kEntrySoundSetVolume, "host_sound_set_volume", fmt("%d, %g", sound, double(volume)));
+    H().sound_set_volume(sound, volume);
+}
+
+// ---- lists
+
+void get_navaid_list(void **head) {
+    void *h = H().make_list(kEntryGetNavaidList);
+    if (head) *head = h;
+    log(kEntryGetNavaidList, "host_get_navaid_list", fmt("%zu", H().world().nearby_navaids.size()));
+}
+
+void get_airport_list(void **head) {
+    void *h = H().make_list(kEntryGetAirportList);
+    if (head) *head = h;
+    log(kEntryGetAirportList, "host_get_airport_list", fmt("%zu", H().world().nearby_airports.size()));
+}
+
+void get_point_list(void **head) {
+    void *h = H().make_list(kEntryGetPointList);
+    if (head) *head = h;
+    log(kEntryGetPointList, "host_get_point_list", fmt("%zu", H().world().nearby_points.size()));
+}
+
+void free_navaid_list(void *head) {
+    log(kEntryFreeNavaidList, "host_free_navaid_list", head ? "list" : "null");
+    H().free_list(kEntryGetNavaidList, head);
+}
+
+void free_airport_list(void *head) {
+    log(kEntryFreeAirportList, "host_free_airport_list", head ? "list" : "null");
+    H().free_list(kEntryGetAirportList, head);
+}
+
+void free_point_list(void *head) {
+    log(kEntryFreePointList, "host_free_point_list", head ? "list" : "null");
+    H().free_list(kEntryGetPointList, head);
+}
+
+int32_t get_traffic_list(void **list) {
+    int32_t n = H().traffic_list(list);
+    log(kEntryGetTrafficList, "host_get_traffic_list", fmt("-> %d", n));
+    return n;
+}
+
+void free_traffic_list(void *list) {
+    log(kEntryFreeTrafficList, "host_free_traffic_list", list ? "list" : "null");
+    H().free_list(kEntryGetTrafficList, list);
+}
+
+// ---- objects
+
+void get_user_object(ObjectRef *out) {
+    if (out) *out = H().world().user_ref();
+    log(kEntryGetUserObject, "host_get_user_object", "");
+}
+
+int32_t object_is_valid(const ObjectRef *o) {
+    SimObject *obj = H().world().find(o);
+    int32_t r = obj && obj->valid ? 1 : 0;
+    log(kEntryObjectIsValid, "host_object_is_valid", ref_text(o) + fmt(" -> %d", r));
+    return r;
+}
+
+void object_get_position(const ObjectRef *o, GeoPosition *out) {
+    log(kEntryObjectGetPosition, "host_object_get_position", ref_text(o));
+    if (out == nullptr) return;
+    SimObject *obj = H().world().find(o);
+    *out = obj ? obj->position : GeoPosition{};
+}
+
+void object_get_name(const ObjectRef *o, char *buf, int32_t capacity) {
+    log(kEntryObjectGetName, "host_object_get_name", ref_text(o) + fmt(", %d", capacity));
+    if (buf == nullptr || capacity <= 0) return;
+    SimObject *obj = H().world().find(o);
+    std::snprintf(buf, size_t(capacity), "%s", obj ? obj->name.c_str() : "");
+}
+
+void object_get_record_156(const ObjectRef *o, void *record) {
+    log(kEntryObjectGetRecord156, "host_object_get_record_156", ref_text(o));
+    if (record == nullptr) return;
+    SimObject *obj = H().world().find(o);
+    uint8_t bytes[64] = {};
+    float speed = obj ? obj->ground_speed_fps : 0.0f;
+    std::memcpy(bytes, &speed, sizeof speed);
+    std::memcpy(record, bytes, sizeof bytes);
+}
+
+int32_t object_load_model(const ObjectRef *o, const char *path, uint32_t tag) {
+    SimObject *obj = H().world().find(o);
+    struct stat st{};
+    int32_t ok = obj && path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+    if (ok) obj->models[tag] = std::string(path, strnlen(path, 4096));
+    log(kEntryObjectLoadModel, "host_object_load_model",
+        ref_text(o) + ", " + quote(path, 4096) + ", " + code_text(tag) + fmt(" -> %d", ok));
+    return ok;
+}
+
+int32_t object_select_model(const ObjectRef *o, uint32_t tag) {
+    SimObject *obj = H().world().find(o);
+    int32_t ok = obj && obj->models.count(tag) ? 1 : 0;
+    if (ok) obj->selected_model = tag;
+    log(kEntryObjectSelectModel, "host_object_select_model", ref_text(o) + ", " + code_text(tag) + fmt(" -> %d", ok));
+    return ok;
+}
+
+int32_t input_enabled() {
+    int32_t r = H().input_enabled ? 1 : 0;
+    log(kEntryInputEnabled, "host_input_enabled", fmt("-> %d", r));
+    return r;
+}
+
+// The map heading travels as a 32-bit fraction of a turn.
+constexpr double kTurn = 4294967296.0;
+
+void object_get_value_280(const ObjectRef *o, uint32_t *dst) {
+    log(kEntryObjectGetValue280, "host_object_get_value_280", ref_text(o));
+    if (dst == nullptr) return;
+    SimObject *obj = H().world().find(o);
+    double turns = obj ? std::fmod(double(obj->map_heading_deg) / 360.0, 1.0) : 0.0;
+    if (turns < 0) turns += 1.0;
+    *dst = uint32_t(std::fmin(turns * kTurn, kTurn - 1.0));
+}
+
+float convert_value_208(uint32_t raw) {
+    float deg = float(double(raw) * 360.0 / kTurn);
+    log(kEntryConvertValue208, "host_convert_value_208", fmt("%u -> %g", raw, double(deg)));
+    return deg;
+}
+
+void object_get_value_281(const ObjectRef *o, float *dst) {
+    log(kEntryObjectGetValue281, "host_object_get_value_281", ref_text(o));
+    if (dst == nullptr) return;
+    SimObject *obj = H().world().find(o);
+    *dst = obj ? obj->heading_deg : 0.0f;
+}
+
+int32_t object_get_value_282(const ObjectRef *o, float *dst) {
+    SimObject *obj = H().world().find(o);
+    auto var = H().world().variation_deg;
+    int32_t ok = obj && var && dst ? 1 : 0;
+    if (ok) *dst = *var;
+    log(kEntryObjectGetValue282, "host_object_get_value_282", ref_text(o) + fmt(" -> %d", ok));
+    return ok;
+}
+
+double *position_vector_entry(double out[3], const GeoPosition *from, const GeoPosition *to) {
+    log(kEntryPositionVector, "host_position_vector", "");
+    if (out == nullptr) return out;
+    if (from && to)
+        panelhost::position_vector(*from, *to, out);
+    else
+        out[0] = out[1] = out[2] = 0.0;
+    return out;
+}
+
+int32_t sim_state() {
+    int32_t r = H().sim_state;
+    log(kEntrySimState, "host_sim_state", fmt("-> %d", r));
+    return r;
+}
+
+float get_frame_seconds() {
+    float r = H().frame_seconds;
+    log(kEntryGetFrameSeconds, "host_get_frame_seconds", fmt("-> %g", double(r)));
+    return r;
+}
+
+void window_place(int32_t window, int32_t x, int32_t y, int32_t w, int32_t h) {
+    log(kEntryWindowPlace, "host_window_place", fmt("%d, %d, %d, %d, %d", window, x, y, w, h));
+    H().windows[window] = WindowRect{x, y, w, h};
+}
+
+int32_t window_query(int32_t window) {
+    int32_t r = H().windows.count(window) ? 1 : 0;
+    log(kEntryWindowQuery, "host_window_query", fmt("%d -> %d", window, r));
+    return r;
+}
+
+float object_get_radio_frequency(const ObjectRef *o, int32_t kind, int32_t unit, int32_t which) {
+    SimObject *obj = H().world().find(o);
+    float f = 0.0f;
+    if (obj) {
+        auto it = obj->radios.find({kind, unit, which});
+        if (it != obj->radios.end()) f = it->second;
+    }
+    log(kEntryObjectGetRadioFrequency, "host_object_get_radio_frequency",
+        ref_text(o) + fmt(", %d, %d, %d -> %g", kind, unit, which, double(f)));
+    return f;
+}
+
+void object_set_part_frame(const ObjectRef *o, const char *part, int32_t frame) {
+    log(kEntryObjectSetPartFrame, "host_object_set_part_frame", ref_text(o) + ", " + quote(part, 256) + fmt(", %d", frame));
+    SimObject *obj = H().world().find(o);
+    if (obj && part) obj->part_frames[std::string(part, strnlen(part, 256))] = frame;
+}
+
+template <class Fn>
+HostEntry as_entry(Fn fn) {
+    return reinterpret_cast<HostEntry>(fn);
+}
+
+}  // namespace
+
+void fill_services(std::array<HostEntry, kServiceCount> &t) {
+    t.fill(nullptr);
+    t[kEntryCreateInstance] = as_entry(&create_instance);
+    t[kEntryRegisterClass] = as_entry(&register_class);
+    t[kEntrySendMessage] = as_entry(&send_message);
+    t[kEntrySurfacePresent] = as_entry(&surface_present);
+    t[kEntrySurfacePresentKeyed] = as_entry(&surface_present_keyed);
+    t[kEntryFontLoad] = as_entry(&font_load);
+    t[kEntryFontFree] = as_entry(&font_free);
+    t[kEntryFontDrawText] = as_entry(&font_draw_text);
+    t[kEntryFontDrawLabel] = as_entry(&font_draw_label);
+    t[kEntryBitmapLoad] = as_entry(&bitmap_load);
+    t[kEntryBitmapFree] = as_entry(&bitmap_free);
+    t[kEntryBitmapDraw] = as_entry(&bitmap_draw);
+    t[kEntryStreamOpen] = as_entry(&stream_open);
+    t[kEntryStreamClose] = as_entry(&stream_close);
+    t[kEntryFileExists] = as_entry(&file_exists);
+    t[kEntryStreamReadObject] = as_entry(&stream_read_object);
+    t[kEntryStreamReadInt] = as_entry(&stream_read_int);
+    t[kEntryStreamReadFloat] = as_entry(&stream_read_float);
+    t[kEntryStreamReadString] = as_entry(&stream_read_string);
+    t[kEntryStreamReadMessage] = as_entry(&stream_read_message);
+    t[kEntrySoundPlayFile] = as_entry(&sound_play_file);
+    t[kEntrySoundStop] = as_entry(&sound_stop);
+    t[kEntrySoundIsPlaying] = as_entry(&sound_is_playing);
+    t[kEntrySoundSetVolume] = as_entry(&sound_set_volume);
+    t[kEntryGetNavaidList] = as_entry(&get_navaid_list);
+    t[kEntryGetAirportList] = as_entry(&get_airport_list);
+    t[kEntryGetPointList] = as_entry(&get_point_list);
+    t[kEntryFreeNavaidList] = as_entry(&free_navaid_list);
+    t[kEntryFreeAirportList] = as_entry(&free_airport_list);
+    t[kEntryFreePointList] = as_entry(&free_point_list);
+    t[kEntryGetTrafficList] = as_entry(&get_traffic_list);
+    t[kEntryFreeTrafficList] = as_entry(&free_traffic_list);
+    t[kEntryGetUserObject] = as_entry(&get_user_object);
+    t[kEntryObjectIsValid] = as_entry(&object_is_valid);
+    t[kEntryObjectGetPosition] = as_entry(&object_get_position);
+    t[kEntryObjectGetName] = as_entry(&object_get_name);
+    t[kEntryObjectGetRecord156] = as_entry(&object_get_record_156);
+    t[kEntryObjectLoadModel] = as_entry(&object_load_model);
+    t[kEntryObjectSelectModel] = as_entry(&object_select_model);
+    t[kEntryInputEnabled] = as_entry(&input_enabled);
+    t[kEntryConvertValue208] = as_entry(&convert_value_208);
+    t[kEntryPositionVector] = as_entry(&position_vector_entry);
+    t[kEntrySimState] = as_entry(&sim_state);
+    t[kEntryAlloc] = as_entry(&alloc);
+    t[kEntryFree] = as_entry(&free_block);
+    t[kEntryGetFrameSeconds] = as_entry(&get_frame_seconds);
+    t[kEntryObjectGetValue280] = as_entry(&object_get_value_280);
+    t[kEntryObjectGetValue281] = as_entry(&object_get_value_281);
+    t[kEntryObjectGetValue282] = as_entry(&object_get_value_282);
+    t[kEntryWindowPlace] = as_entry(&window_place);
+    t[kEntryWindowQuery] = as_entry(&window_query);
+    t[kEntryObjectGetRadioFrequency] = as_entry(&object_get_radio_frequency);
+    t[kEntryObjectSetPartFrame] = as_entry(&object_set_part_frame);
+}
+
+}  // namespace panelhost
