@@ -1,1 +1,0 @@
-// Navigation data: angles, archive tables and the flight plan reader.

@@ -1,0 +1,85 @@
+// podtool: builds the host's navigation archives from CSV, lists and extracts them.
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+#include "tools/podtool/podlib.h"
+
+namespace {
+
+constexpr const char *kUsage =
+    "usage:\n"
+    "  podtool build <airports|navaids|waypoints> <table.csv> <archive.pod>\n"
+    "  podtool world <csv-folder> <system-folder>\n"
+    "      airports.csv, navaids.csv, waypoints.csv -> airpvarmag.pod, navaid.pod, waypoint.pod\n"
+    "  podtool list <archive.pod>\n"
+    "  podtool extract <archive.pod> <entry-path> <out-file>\n"
+    "  podtool dump <airports|navaids|waypoints> <archive.pod>\n"
+    "  podtool pack <archive.pod> <entry-path>=<file>...\n";
+
+podlib::Table table_arg(const char *name) {
+    if (auto t = podlib::table_by_name(name)) return *t;
+    throw podlib::Error(std::string("unknown table '") + name + "' (airports, navaids or waypoints)");
+}
+
+std::vector<uint8_t> read_all(const std::string &file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw podlib::Error(file + ": cannot open");
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+podlib::Entry table_entry(podlib::Table t, const std::string &csv) {
+    return {std::string(podlib::table_info(t).entry_path), podlib::encode_table(t, podlib::read_table_csv(t, csv))};
+}
+
+int run(int argc, char **argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "build" && argc == 5) {
+        podlib::write_archive(argv[4], {table_entry(table_arg(argv[2]), argv[3])});
+    } else if (command == "world" && argc == 4) {
+        // Every table is read before any archive is written.
+        const std::string in = argv[2], out = argv[3];
+        std::vector<std::pair<std::string, podlib::Entry>> archives;
+        for (auto t : {podlib::Table::airports, podlib::Table::navaids, podlib::Table::waypoints}) {
+            const auto &info = podlib::table_info(t);
+            archives.emplace_back(out + "/" + std::string(info.archive_file),
+                                  table_entry(t, in + "/" + std::string(info.name) + ".csv"));
+        }
+        for (const auto &[file, entry] : archives) podlib::write_archive(file, {entry});
+    } else if (command == "list" && argc == 3) {
+        for (const auto &e : podlib::list_archive(argv[2]))
+            std::cout << e.data_offset << '\t' << e.size << '\t' << e.path << '\n';
+    } else if (command == "extract" && argc == 5) {
+        const std::vector<uint8_t> data = podlib::extract_entry(argv[2], argv[3]);
+        std::ofstream out(argv[4], std::ios::binary | std::ios::trunc);
+        if (out) out.write(reinterpret_cast<const char *>(data.data()), std::streamsize(data.size()));
+        if (!out) throw podlib::Error(std::string(argv[4]) + ": cannot write");
+    } else if (command == "dump" && argc == 4) {
+        const podlib::Table t = table_arg(argv[2]);
+        const std::string entry(podlib::table_info(t).entry_path);
+        podlib::write_table_csv(t, podlib::decode_table(t, podlib::extract_entry(argv[3], entry)), std::cout);
+    } else if (command == "pack" && argc >= 4) {
+        std::vector<podlib::Entry> entries;
+        for (int i = 3; i < argc; ++i) {
+            const char *eq = std::strchr(argv[i], '=');
+            if (eq == nullptr) throw podlib::Error(std::string("'") + argv[i] + "' is not <entry-path>=<file>");
+            entries.push_back({std::string(argv[i], size_t(eq - argv[i])), read_all(eq + 1)});
+        }
+        podlib::write_archive(argv[2], entries);
+    } else {
+        std::cerr << kUsage;
+        return 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &e) {
+        std::cerr << "podtool: " << e.what() << '\n';
+        return 1;
+    }
+}
