@@ -1,1 +1,0 @@
-// Raster rendering: the plug-ins pixel primitives and map placement.
