@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "navdata/navdata.h"
+#include "navdata/pod_archive.h"
+#include "tests/navdata/fake_host.h"
+
+using podlib::Table;
+
+namespace {
+
+std::string slurp(const std::filesystem::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs podtool in the working folder; its exit status, and its output in `out`.
+int podtool(const std::string &args, std::string *out = nullptr) {
+    const int rc = std::system((std::string("'") + PODTOOL + "' " + args + " >out.txt 2>err.txt").c_str());
+    if (out) *out = slurp("out.txt") + slurp("err.txt");
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+std::string csv_error(Table t, const std::string &text) {
+    try {
+        podlib::parse_table_csv(t, text, "in.csv");
+    } catch (const podlib::Error &e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+const std::string kAirportHeader = "key,identifier,name,variation,latitude,longitude,elevation\n";
+const std::string kNavaidHeader = "key,identifier,name,variation,latitude,longitude,elevation,kind,frequency\n";
+
+}  // namespace
+
+TEST(Csv, QuotedFieldsAndLineEnds) {
+    const auto rows = podlib::parse_table_csv(
+        Table::navaids,
+        kNavaidHeader + "NV1,OST,\"Ostra, \"\"the\"\" VOR\",-3.5,44.25,-12.5,150,VOR-DME,113.9\r\n" +
+            "NV2,KSA,Kessa,0,0,0,-10,NDB,375",
+        "in.csv");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].name, "Ostra, \"the\" VOR");
+    EXPECT_EQ(rows[0].variation, -3.5);
+    EXPECT_EQ(rows[0].kind, podlib::NavaidKind::vor_dme);
+    EXPECT_EQ(rows[1].kind, podlib::NavaidKind::ndb);
+    EXPECT_EQ(rows[1].frequency, 375.0);
+    EXPECT_EQ(rows[1].elevation, -10.0);
+}
+
+TEST(Csv, ErrorsNameFileLineAndColumn) {
+    const std::string ok = "AP1,XAB,Name,1,2,3,4\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "in.csv:1:1: empty file"},
+        {"key,ident,name\n", "in.csv:1:5: header column 2 must be 'identifier'"},
+        {kAirportHeader + ok + "AP2,XCD,Name,1,2,3\n", "in.csv:3:18: expected 7 fields, found 6"},
+        {kAirportHeader + ok + "AP2,XCD,Name,1,2,3,4,5\n", "in.csv:3:22: expected 7 fields, found 8"},
+        {kAirportHeader + "AP2,XCD,Name,east,2,3,4\n", "in.csv:2:14: 'east' is not a number"},
+        {kAirportHeader + "AP2,XCD,Name,1,2 ,3,4\n", "in.csv:2:16: '2 ' is not a number"},
+        {kAirportHeader + "AP2,XCD,Name,1,91,3,4\n", "in.csv:2:16: 91 is outside -90 .. 90"},
+        {kAirportHeader + "AP2,XCD,Name,nan,1,3,4\n", "in.csv:2:14: 'nan' is not a number"},
+        {kAirportHeader + "AP2345678X,XCD,Name,1,2,3,4\n", "in.csv:2:1: key is longer than 9 characters"},
+        {kAirportHeader + ",XCD,Name,1,2,3,4\n", "in.csv:2:1: key is empty"},
+        {kAirportHeader + " AP,XCD,Name,1,2,3,4\n", "in.csv:2:1: key must begin with a letter or digit"},
+        {kAirportHeader + "AP2,XCDEF,Name,1,2,3,4\n", "in.csv:2:5: identifier is longer than 4 characters"},
+        {kAirportHeader + "AP2,XCD," + std::string(40, 'n') + ",1,2,3,4\n", "in.csv:2:9: name is longer than 39"},
+        {kAirportHeader + ok + "AP1,XCD,Name,1,2,3,4\n", "in.csv:3:1: duplicate key 'AP1' (first on line 2)"},
+        {kAirportHeader + "AP2,X\"D,Name,1,2,3,4\n", "in.csv:2:6: quote inside an unquoted field"},
+        {kAirportHeader + "AP2,XCD,\"Name,1,2,3,4\n", "in.csv:2:9: unterminated quoted field"},
+        {kAirportHeader + "AP2,XCD,\"Na\"me,1,2,3,4\n", "in.csv:2:13: expected ','"},
+        {kAirportHeader + ok + "\n", "in.csv:3:1: expected 7 fields, found 1"},
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(csv_error(Table::airports, text).rfind(expected, 0), 0u) << csv_error(Table::airports, text);
+    EXPECT_EQ(csv_error(Table::navaids, kNavaidHeader + "N,I,N,1,2,3,4,TACAN,1\n").rfind("in.csv:2:15: kind 'TACAN'", 0), 0u);
+    EXPECT_EQ(csv_error(Table::waypoints, kAirportHeader + "W,ABCDEFG," + std::string(26, 'n') + ",1,2,3,4\n")
+                  .rfind("in.csv:2:11: name is longer than 25", 0),
+              0u);
+}
+
+TEST(Podtool, RoundTripThroughTheLoaders) {
+    WorkingFolder folder;
+    folder.write("airports.csv", kAirportHeader + "AP1,XAB,\"Port, Ostra\",-3.25,44.123456789,-12.5,1234.5\n" +
+                                     "AP2,XCD," + std::string(39, 'n') + ",0.5,-1,179.75,0\n");
+    folder.write("navaids.csv", kNavaidHeader + "NV1,OST,Ostra,2.75,43,-11,150,VORTAC,113.9\n");
+    folder.write("waypoints.csv", kAirportHeader + "WP1,FODAK," + std::string(25, 'w') + ",-0.125,44,-13,0\n");
+    ASSERT_EQ(podtool("world . system"), 0);
+
+    std::string out;
+    ASSERT_EQ(podtool("list system/navaid.pod", &out), 0);
+    EXPECT_EQ(out, "272\t167\tDATABASE\\NAVAID.DBD\n");
+    ASSERT_EQ(podtool("extract system/navaid.pod 'DATABASE\\NAVAID.DBD' navaid.dbd"), 0);
+    const std::string dbd = slurp("navaid.dbd");
+    EXPECT_EQ(dbd.size(), 56u + 111u);
+    EXPECT_EQ(podlib::decode_table(Table::navaids, std::vector<uint8_t>(dbd.begin(), dbd.end())),
+              podlib::read_table_csv(Table::navaids, "navaids.csv"));
+    for (auto t : {Table::airports, Table::navaids, Table::waypoints}) {
+        const std::string name(podlib::table_info(t).name);
+        ASSERT_EQ(podtool("dump " + name + " system/" + std::string(podlib::table_info(t).archive_file), &out), 0);
+        folder.write("again.csv", out);
+        EXPECT_EQ(podlib::read_table_csv(t, "again.csv"), podlib::read_table_csv(t, name + ".csv")) << name;
+    }
+
+    navdata::NavData nav;
+    ASSERT_EQ(nav.load_airports(), 1);
+    ASSERT_EQ(nav.load_navaids(), 1);
+    ASSERT_EQ(nav.load_waypoints(), 1);
+    ASSERT_EQ(nav.airports().size(), 2u);
+    EXPECT_STREQ(nav.airports()[0].key, "AP1");
+    EXPECT_STREQ(nav.airports()[0].identifier, "XAB");
+    EXPECT_STREQ(nav.airports()[0].name, "Port, Ostra");
+    EXPECT_EQ(nav.airports()[0].variation, -3.25);
+    EXPECT_EQ(std::string(nav.airports()[1].name), std::string(39, 'n'));
+    EXPECT_STREQ(nav.navaids()[0].identifier, "OST");
+    EXPECT_EQ(nav.navaids()[0].variation, 2.75);
+    EXPECT_EQ(std::string(nav.waypoints()[0].name), std::string(25, 'w'));
+    EXPECT_EQ(nav.waypoints()[0].variation, -0.125);
+
+    // pack and extract carry any bytes.
+    folder.write("blob.bin", std::string("a\0b\xFF", 4));
+    ASSERT_EQ(podtool("pack x.pod 'A\\B'=blob.bin 'C'=navaid.dbd"), 0);
+    ASSERT_EQ(podtool("extract x.pod 'A\\B' blob.out"), 0);
+    EXPECT_EQ(slurp("blob.out"), std::string("a\0b\xFF", 4));
+    EXPECT_EQ(navdata::PodArchive("x.pod").find("C"), 280u);
+}
+
+TEST(Podtool, BadInputLeavesNoArchiveBehind) {
+    WorkingFolder folder;
+    folder.write("airports.csv", kAirportHeader + "AP1,XAB,Name,1,2,3,4\n");
+    folder.write("navaids.csv", kNavaidHeader + "NV1,OST,Ostra,2.75,43,-11,150,VOR,x\n");
+    folder.write("waypoints.csv", kAirportHeader);
+    std::string out;
+    EXPECT_EQ(podtool("world . system", &out), 1);
+    EXPECT_EQ(out, "podtool: ./navaids.csv:2:35: 'x' is not a number\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "system"));
+
+    ASSERT_EQ(podtool("build airports airports.csv a.pod"), 0);
+    const std::string before = slurp("a.pod");
+    folder.write("bad.csv", kAirportHeader + "AP1,XAB,Name,1,2,3\n");
+    EXPECT_EQ(podtool("build airports bad.csv a.pod", &out), 1);
+    EXPECT_EQ(out, "podtool: bad.csv:2:18: expected 7 fields, found 6\n");
+    EXPECT_EQ(slurp("a.pod"), before);
+    EXPECT_FALSE(std::filesystem::exists("a.pod.partial"));
+
+    EXPECT_EQ(podtool("build runways airports.csv r.pod", &out), 1);
+    EXPECT_EQ(podtool("extract a.pod NOPE n.out", &out), 1);
+    EXPECT_EQ(out, "podtool: a.pod: no entry 'NOPE'\n");
+    EXPECT_EQ(podtool("frobnicate"), 2);
+}
+
+TEST(Podlib, ListRejectsBrokenArchives) {
+    WorkingFolder folder;
+    podlib::write_archive("a.pod", {{"E", {1, 2, 3}}});
+    std::string b = slurp("a.pod");
+    b.resize(b.size() - 1);  // the name loses its terminator
+    folder.write("b.pod", b);
+    EXPECT_THROW(podlib::list_archive("b.pod"), podlib::Error);
+    folder.write("c.pod", b.substr(0, 100));
+    EXPECT_THROW(podlib::list_archive("c.pod"), podlib::Error);
+    EXPECT_THROW(podlib::write_archive("d.pod", {{"E", {}}, {"E", {}}}), podlib::Error);
+    EXPECT_FALSE(std::filesystem::exists("d.pod"));
+    EXPECT_THROW(podlib::decode_table(Table::airports, std::vector<uint8_t>(10)), podlib::Error);
+}
