@@ -16,6 +16,7 @@ constexpr const char *kBitmapFiles[kBitmapCount] = {
 
 FontRecord g_fonts[kFontCount];
 BitmapRecord g_bitmaps[kBitmapCount];
+render::NavState g_nav_state;
 
 void load_resources() {
     for (int i = 0; i < kFontCount; ++i) {
@@ -31,6 +32,7 @@ void load_resources() {
 void release_resources() {
     for (auto &f : g_fonts) host_font_free(&f);
     for (auto &b : g_bitmaps) host_bitmap_free(&b);
+    g_nav_state.release_traffic();
 }
 
 void on_global_start() {}
@@ -87,6 +89,7 @@ const frame::Callback kCallbacks[] = {
 
 FontRecord &font(Font f) { return g_fonts[f]; }
 BitmapRecord &bitmap(Bitmap b) { return g_bitmaps[b]; }
+render::NavState &nav_state() { return g_nav_state; }
 
 }  // namespace navdisplay
 

@@ -205,6 +205,20 @@ TEST(FillRect, IsCutToTheSurface) {
     EXPECT_TRUE(t.outside_untouched());
 }
 
+TEST(FillRect, WholeRowsOfAnUnpaddedSurfaceStopAtTheirLastRow) {
+    // Long runs are written in growing copies; the last one must end exactly.
+    for (int width : {301, 4099}) {
+        TestSurface t(width, 40, width);
+        fill_rect(t.get(), -1, 3, width + 1, 37, kInk);
+        PixelSet expected;
+        for (int y = 3; y < 37; ++y)
+            for (int x = 0; x < width; ++x) expected.insert({x, y});
+        EXPECT_EQ(t.written(), expected);
+        EXPECT_TRUE(t.guard_untouched());
+        for (int y = 3; y < 37; ++y) ASSERT_EQ(t.at(width - 1, y), kInk);
+    }
+}
+
 TEST(FillRect, NeverPassesThePitchOfANarrowPitchSurface) {
     // A pitch below the width: rows must not reach into the next row's words.
     TestSurface t(12, 4, 8);
