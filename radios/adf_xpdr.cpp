@@ -1,24 +1,39 @@
 // The ADF and transponder digit windows: one design, built twice with its
 // constants.
-#include "frame/message.h"
-#include "frame/plugin.h"
+#include <cstdio>
+#include <cstdlib>
+
+#include "radios/power_gauge.h"
+#include "render/primitives.h"
 
 namespace {
+
+constexpr int kDigits = 4;
 
 struct DigitConstants {
     const char *name, *version;
     uint32_t cls;
+    int32_t radio_kind;
+    int32_t x[kDigits];
 };
 
 #if defined(RADIO_ADF)
-constexpr DigitConstants kRadio{"MORVEN_ADF DLL", "05/15/04 1.00", fourcc("Mg_a")};
+constexpr DigitConstants kRadio{"MORVEN_ADF DLL", "05/15/04 1.00", fourcc("Mg_a"), 64, {49, 57, 65, 73}};
 #elif defined(RADIO_XPDR)
-constexpr DigitConstants kRadio{"MORVEN_XPDR DLL", "04/29/04 1.00", fourcc("Mg_x")};
+constexpr DigitConstants kRadio{"MORVEN_XPDR DLL", "04/29/04 1.00", fourcc("Mg_x"), 8, {49, 57, 64, 72}};
 #else
 #error "build with RADIO_ADF or RADIO_XPDR"
 #endif
 
-BitmapRecord g_digit_strip;
+// The digits rise by two rows each step to the right.
+constexpr int32_t kDigitY[kDigits] = {15, 13, 11, 9};
+constexpr int32_t kUnit = 1, kActive = 0;
+
+// Holds "%04.0f" of any float: the largest has 39 digits, plus a sign.
+constexpr size_t kValueTextSize = 48;
+
+ObjectRef g_user;
+BitmapRecord g_digit_strip;  // frames 0 to 9 are the digits
 
 void load_resources() {
     frame::set_record_name(g_digit_strip.name, "mvchiffresxpdr.pbg");
@@ -27,27 +42,37 @@ void load_resources() {
 
 void release_resources() { host_bitmap_free(&g_digit_strip); }
 
-void on_instantiate(uint32_t kind, uint32_t cls, InstanceHandle *out) {
-    frame::instantiate<HostMessage>(kind, cls, out, false);
+// The first four characters of the formatted value, each converted on its
+// own: a digit gives its value, anything else (a minus sign, the letters of
+// "nan") gives 0. A value of five or more digits shows its first four; the
+// field width guarantees there are four.
+void digits_of(float value, int32_t (&digits)[kDigits]) {
+    char text[kValueTextSize];
+    std::snprintf(text, sizeof text, "%04.0f", double(value));
+    for (int i = 0; i < kDigits; ++i) {
+        const char one[2] = {text[i], '\0'};
+        digits[i] = std::atoi(one);
+    }
 }
 
-int32_t on_read_tag(InstanceHandle h, void *stream, uint32_t tag) {
-    auto *power = frame::block_of<HostMessage>(h);
-    if (power == nullptr || tag != fourcc("msg1")) return 0;
-    host_stream_read_message(power, stream);
-    frame::set_request(*power, frame::kGetd);
-    return 1;
+void on_draw(InstanceHandle h, DrawSurface *s) {
+    if (!radios::powered(h)) return;
+    host_get_user_object(&g_user);
+    float value = host_object_get_radio_frequency(&g_user, kRadio.radio_kind, kUnit, kActive);
+    int32_t digits[kDigits];
+    digits_of(value, digits);
+    render::surface_clear(s);
+    for (int i = 0; i < kDigits; ++i) host_bitmap_draw(s, &g_digit_strip, kRadio.x[i], kDigitY[i], digits[i]);
+    host_surface_present_keyed(s, render::rgb(0, 0, 0));
 }
-
-void on_draw(InstanceHandle, DrawSurface *) {}
 
 void on_destroy(InstanceHandle h) { frame::destroy(h, true); }
 
 const frame::Callback kCallbacks[] = {
     frame::callback(kSlotDestroy, &on_destroy),
-    frame::callback(kSlotInstantiate, &on_instantiate),
+    frame::callback(kSlotInstantiate, &radios::instantiate),
     frame::callback(kSlotDraw, &on_draw),
-    frame::callback(kSlotReadTag, &on_read_tag),
+    frame::callback(kSlotReadTag, &radios::read_power_tag),
 };
 
 }  // namespace

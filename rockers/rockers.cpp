@@ -3,6 +3,7 @@
 
 #include "frame/message.h"
 #include "frame/plugin.h"
+#include "render/primitives.h"
 
 namespace {
 
@@ -16,8 +17,19 @@ struct RockerBlock {
     uint8_t engaged;
 };
 
+// Frames of the rocker strip.
+constexpr int32_t kFrameUpperPressed = 3, kFrameAtRest = 4, kFrameLowerPressed = 5;
+
+constexpr uint32_t kAutopilotOn = fourcc("apOn");
+constexpr uint32_t kVerticalSpeedMode = fourcc("VS_S");
+constexpr uint32_t kVerticalSpeedCommand = fourcc("VS_C");
+
+// Shared by every rocker of the panel: the picture, the frame the next draw
+// shows, and the autopilot state the last draw saw.
 BitmapRecord g_rocker;
 bool g_rocker_loaded = false;  // the picture is loaded by the first preparation
+int32_t g_frame = 0;
+int32_t g_autopilot_on = 0;
 
 // A record that was never loaded is not handed to the host's free service.
 void release_resources() {
@@ -58,11 +70,91 @@ int32_t on_read_tag(InstanceHandle h, void *stream, uint32_t tag) {
     }
 }
 
-void on_prepare(InstanceHandle) {}
+// Loads the picture the definition names. Every rocker shares the one
+// record, so a second rocker's picture replaces the first, which is freed
+// rather than loaded over.
+void prepare(RockerBlock &b) {
+    if (b.prepared) return;
+    if (g_rocker_loaded) host_bitmap_free(&g_rocker);
+    frame::set_record_name(g_rocker.name, b.bitmap_name);
+    host_bitmap_load(&g_rocker);
+    g_rocker_loaded = true;
+    b.prepared = 1;
+}
 
-void on_draw(InstanceHandle, DrawSurface *) {}
+void on_prepare(InstanceHandle h) {
+    if (auto *b = frame::block_of<RockerBlock>(h)) prepare(*b);
+}
 
-int32_t on_mouse(InstanceHandle, DrawSurface *, int32_t, int32_t, uint32_t) { return 1; }
+// The block's message, retyped and sent.
+void send_int(HostMessage &m, uint32_t data_tag, uint32_t request, int32_t value) {
+    frame::set_int(m, value);
+    frame::set_data_tag(m, data_tag);
+    frame::set_request(m, request);
+    host_send_message(&m);
+}
+
+void send_real(HostMessage &m, uint32_t data_tag, uint32_t request, float value) {
+    frame::set_real(m, value);
+    frame::set_data_tag(m, data_tag);
+    frame::set_request(m, request);
+    host_send_message(&m);
+}
+
+// Follows the autopilot: when it goes off the mode this rocker engaged is
+// switched off; when the mode was switched off elsewhere the rocker forgets
+// it engaged it.
+void follow_autopilot(RockerBlock &b) {
+    HostMessage &m = b.message;
+    send_int(m, kAutopilotOn, frame::kGetd, 0);
+    g_autopilot_on = frame::get_int(m);
+    if (g_autopilot_on == 0) {
+        if (b.engaged) {
+            b.engaged = 0;
+            send_int(m, kVerticalSpeedMode, frame::kSetd, 0);
+        }
+    } else {
+        send_int(m, kVerticalSpeedMode, frame::kGetd, 0);
+        if (frame::get_int(m) == 0) b.engaged = 0;
+    }
+}
+
+void on_draw(InstanceHandle h, DrawSurface *s) {
+    auto *b = frame::block_of<RockerBlock>(h);
+    if (b == nullptr) return;
+    prepare(*b);
+    follow_autopilot(*b);
+    render::surface_clear(s);
+    host_bitmap_draw(s, &g_rocker, 0, 0, g_frame);
+    g_frame = kFrameAtRest;  // a pressed frame shows for one draw
+    host_surface_present(s);
+}
+
+// The first click with the autopilot on engages the vertical-speed mode;
+// later clicks step the command, which the host holds with the opposite
+// sign, within the limits.
+int32_t on_mouse(InstanceHandle h, DrawSurface *s, int32_t, int32_t y, uint32_t) {
+    bool upper = s != nullptr && y < s->height / 2;
+    g_frame = upper ? kFrameUpperPressed : kFrameLowerPressed;
+    auto *b = frame::block_of<RockerBlock>(h);
+    if (b == nullptr || g_autopilot_on == 0) return 1;
+    HostMessage &m = b->message;
+    send_real(m, kVerticalSpeedCommand, frame::kGetd, 0.0f);
+    float command = -frame::get_float(m);
+    if (!b->engaged) {
+        send_int(m, kVerticalSpeedMode, frame::kSetd, 1);
+    } else if (upper) {
+        command += b->step;
+        if (command > b->upper_limit) command = b->upper_limit;
+        send_real(m, kVerticalSpeedCommand, frame::kSetd, -command);
+    } else {
+        command -= b->step;
+        if (command < b->lower_limit) command = b->lower_limit;
+        send_real(m, kVerticalSpeedCommand, frame::kSetd, -command);
+    }
+    b->engaged = 1;
+    return 1;
+}
 
 void on_destroy(InstanceHandle h) { frame::destroy(h, true); }
 
