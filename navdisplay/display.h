@@ -1,4 +1,4 @@
-// The navigation display's per-instance block and module-wide resources.
+// The navigation display's class codes and its fonts and bitmaps.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +10,6 @@ namespace navdisplay {
 
 constexpr uint32_t kKind = fourcc("gage");
 constexpr uint32_t kClass = fourcc("ndC1");
-
-struct DisplayInstance {
-    HostMessage power;   // tag 'mes1'
-    HostMessage course;  // tag 'mes2'
-    int32_t auto_value;  // tag 'auto'
-};
 
 // Fonts and bitmaps, loaded by DLLInit in this order and freed in the same.
 enum Font { kFontAscii10, kFontTiny7, kFontMicro5, kFontCount };
