@@ -121,6 +121,10 @@ TEST(PngStrip, RejectsImagesBeyondTheLimits) {
     const std::vector<uint8_t> row(40000 * 3, 0);
     EXPECT_NE(decode_error(raw_png(40000, 1, PNG_COLOR_TYPE_RGB, 8, row, nullptr, nullptr)).find("bad PNG"),
               std::string::npos);
+    // 5000 x 4000 one-bit grey: each side allowed, the whole too large.
+    const std::vector<uint8_t> bits(625 * 4000, 0);
+    EXPECT_NE(decode_error(raw_png(5000, 4000, PNG_COLOR_TYPE_GRAY, 1, bits, nullptr, nullptr)).find("image too large"),
+              std::string::npos);
 }
 
 }  // namespace
