@@ -101,6 +101,10 @@ TEST(PngStrip, RejectsBadFilesNamingFileAndFault) {
         EXPECT_NE(decode_error(std::vector<uint8_t>(good.begin(), good.begin() + long(cut))).find("bad PNG"),
                   std::string::npos);
     }
+    // A chunk that claims a gigabyte in a short file is refused before libpng allocates it.
+    std::vector<uint8_t> forged(good.begin(), good.begin() + 33);
+    forged.insert(forged.end(), {0x40, 0, 0, 0, 't', 'E', 'X', 't', 'F', 'r', 'a', 'm', 'e', 's', 0, '2', 0, 0, 0, 0});
+    EXPECT_NE(decode_error(forged).find("chunk runs past its end"), std::string::npos);
     auto corrupt = good;
     corrupt[corrupt.size() / 2] ^= 0xFF;
     EXPECT_NE(decode_error(corrupt).find("bad PNG"), std::string::npos);
