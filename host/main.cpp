@@ -1,10 +1,12 @@
 // panelhost: the project's stand-in for the simulator.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "host/fly.h"
 #include "host/host.h"
 
 namespace {
@@ -14,14 +16,29 @@ const char *const kDeliverables[] = {"navdisplay", "radio_com", "radio_nav", "ra
 
 void usage(FILE *out) {
     std::fprintf(out,
-                 "usage: panelhost list [--plugins DIR]\n"
+                 "usage: panelhost [fly] [SCENARIO] [--out DIR] [--plugins DIR] [--world DIR] [--assets DIR]\n"
+                 "                 [--no-animation] [--quiet]\n"
+                 "       panelhost list [--plugins DIR]\n"
                  "\n"
+                 "  fly     fly a scenario (the default command): every gauge of its panel is drawn\n"
+                 "          at each frame; writes PNG snapshots, the panel picture, the animated\n"
+                 "          picture and the flight log into the output folder (docs/scenario.md)\n"
                  "  list    load the nine plug-ins as the simulator does and show what each\n"
                  "          registered, which callbacks it filled and which files it asked for\n"
                  "\n"
                  "options:\n"
+                 "  SCENARIO        scenario file (default: the bundled %s)\n"
+                 "  --out DIR       output folder, replaced as a whole when the flight ends\n"
+                 "                  (default: flight-output)\n"
                  "  --plugins DIR   folder of the plug-in libraries (default: the build's)\n"
-                 "  -h, --help      this text\n");
+                 "  --world DIR     folder holding system/*.pod (default: the build's sample world)\n"
+                 "  --assets DIR    folder of the fonts and bitmaps (default: the build's)\n"
+                 "  --no-animation  skip the animated picture\n"
+                 "  --quiet         no progress bar and no summary\n"
+                 "  -h, --help      this text\n"
+                 "\n"
+                 "A scenario's [folders] table overrides --plugins, --world and --assets.\n",
+                 PANELHOST_DEFAULT_SCENARIO);
 }
 
 std::string slots_text(const std::vector<int> &slots) {
@@ -55,28 +72,80 @@ int list(const std::string &dir) {
     return host.problems().empty() ? 0 : 1;
 }
 
+
+int fly(const panelhost::FlyOptions &options, bool quiet) {
+    panelhost::FlyResult r = panelhost::fly(options);
+    if (quiet) return 0;
+    std::printf("flew %.0f simulated seconds (%ld frames) in %.1f s, %.0f times real time\n", r.simulated_seconds,
+                r.frames, r.wall_seconds, r.wall_seconds > 0 ? r.simulated_seconds / r.wall_seconds : 0.0);
+    std::printf("wrote %zu files into %s\n", r.files.size(), r.out.c_str());
+    std::printf("  panel picture  %s/panel.png\n", r.out.c_str());
+    if (std::find(r.files.begin(), r.files.end(), "flight.gif") != r.files.end())
+        std::printf("  animation      %s/flight.gif\n", r.out.c_str());
+    std::printf("  gauge pictures %s/snapshots/<seconds>/<gauge>.png\n", r.out.c_str());
+    std::printf("  flight log     %s/flight.json\n", r.out.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     std::string command, dir = PANELHOST_PLUGIN_DIR;
+    panelhost::FlyOptions options;
+    options.out = "flight-output";
+    options.paths.world = PANELHOST_WORLD_DIR;
+    options.paths.assets = PANELHOST_ASSETS_DIR;
+    bool quiet = false;
+    std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "-h" || a == "--help") {
-            usage(stdout);
-            return 0;
-        } else if (a == "--plugins" && i + 1 < argc) {
-            dir = argv[++i];
-        } else if (command.empty() && a[0] != '-') {
-            command = a;
-        } else {
-            std::fprintf(stderr, "panelhost: unexpected argument '%s'\n\n", a.c_str());
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::invalid_argument(a + " needs a value");
+            return argv[++i];
+        };
+        try {
+            if (a == "-h" || a == "--help") {
+                usage(stdout);
+                return 0;
+            } else if (a == "--plugins") {
+                dir = value();
+            } else if (a == "--out") {
+                options.out = value();
+            } else if (a == "--world") {
+                options.paths.world = value();
+            } else if (a == "--assets") {
+                options.paths.assets = value();
+            } else if (a == "--no-animation") {
+                options.animation = false;
+            } else if (a == "--quiet") {
+                quiet = true;
+            } else if (!a.empty() && a[0] != '-') {
+                positional.push_back(a);
+            } else {
+                throw std::invalid_argument("unexpected argument '" + a + "'");
+            }
+        } catch (const std::invalid_argument &e) {
+            std::fprintf(stderr, "panelhost: %s\n\n", e.what());
             usage(stderr);
             return 2;
         }
     }
-    if (command.empty()) command = "list";
+    if (!positional.empty() && (positional[0] == "fly" || positional[0] == "list")) {
+        command = positional[0];
+        positional.erase(positional.begin());
+    }
+    if (command.empty()) command = "fly";
+    if (positional.size() > (command == "fly" ? 1u : 0u)) {
+        std::fprintf(stderr, "panelhost: unexpected argument '%s'\n\n", positional.back().c_str());
+        usage(stderr);
+        return 2;
+    }
+    options.paths.plugins = dir;
+    options.scenario = positional.empty() ? PANELHOST_DEFAULT_SCENARIO : positional[0];
+    options.progress = !quiet;
     try {
         if (command == "list") return list(dir);
+        if (command == "fly") return fly(options, quiet);
         std::fprintf(stderr, "panelhost: unknown command '%s'\n\n", command.c_str());
         usage(stderr);
         return 2;

@@ -1,0 +1,136 @@
+#include "host/fly.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "host/output/gif.h"
+#include "host/output/png.h"
+#include "host/output/progress.h"
+
+namespace panelhost {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kAnimationDelayCs = 10;  // played back at 10 pictures a second
+
+// A folder beside the output, removed again unless it is renamed into place.
+class Staging {
+public:
+    explicit Staging(const fs::path &out)
+        : path_(out.parent_path() / ("." + out.filename().string() + ".partial-" + std::to_string(getpid()))) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Staging() {
+        std::error_code ignored;
+        if (!committed_) fs::remove_all(path_, ignored);
+    }
+    const fs::path &path() const { return path_; }
+    void commit(const fs::path &out) {
+        if (fs::exists(out)) {
+            if (!fs::exists(out / "flight.json"))
+                throw HostError(out.string() + ": exists and is not the output of a flight; not replaced");
+            fs::remove_all(out);
+        }
+        fs::rename(path_, out);
+        committed_ = true;
+    }
+
+private:
+    fs::path path_;
+    bool committed_ = false;
+};
+
+std::string seconds_folder(double t) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06.1fs", t);
+    return name;
+}
+
+}  // namespace
+
+FlyResult fly(const FlyOptions &options) {
+    auto started = std::chrono::steady_clock::now();
+    Scenario scenario = load_scenario(options.scenario);
+    CockpitPaths paths = options.paths;
+    if (!scenario.world.empty()) paths.world = scenario.world;
+    if (!scenario.assets.empty()) paths.assets = scenario.assets;
+    if (!scenario.plugins.empty()) paths.plugins = scenario.plugins;
+
+    fs::path out = fs::absolute(options.out).lexically_normal();
+    if (out.filename().empty()) out = out.parent_path();
+    fs::create_directories(out.parent_path());
+    Staging staging(out);
+    FlyResult result;
+    result.out = out;
+    auto record = [&](const fs::path &rel) { result.files.push_back(rel); };
+    {
+        Cockpit cockpit(scenario, paths, staging.path() / "run");
+        Image first = cockpit.panel_picture();
+        std::unique_ptr<GifWriter> gif;
+        long every = 0;
+        if (options.animation && scenario.animation_fps > 0) {
+            every = std::max(1L, long(std::lround(1.0 / (scenario.animation_fps * scenario.step))));
+            Image scaled = first.scaled_down(scenario.animation_scale);
+            gif = std::make_unique<GifWriter>(staging.path() / "flight.gif", scaled.width, scaled.height,
+                                              kAnimationDelayCs);
+        }
+        size_t next_snapshot = 0;
+        long total = cockpit.total_frames();
+        Progress progress("flying " + scenario.name, total, options.progress ? stderr : nullptr);
+        for (long f = 0; f < total; ++f) {
+            cockpit.frame();
+            double t = cockpit.time();
+            while (next_snapshot < scenario.snapshots.size() && scenario.snapshots[next_snapshot] <= t + scenario.step / 2) {
+                fs::path dir = fs::path("snapshots") / seconds_folder(scenario.snapshots[next_snapshot++]);
+                fs::create_directories(staging.path() / dir);
+                for (const GaugeView &g : cockpit.gauges()) {
+                    write_png(staging.path() / dir / (g.name + ".png"), Cockpit::shown(g));
+                    record(dir / (g.name + ".png"));
+                }
+                write_png(staging.path() / dir / "panel.png", cockpit.panel_picture());
+                record(dir / "panel.png");
+            }
+            if (gif && (f % every == 0 || f + 1 == total)) gif->add(cockpit.panel_picture().scaled_down(scenario.animation_scale));
+            progress.update(f + 1);
+        }
+        progress.finish();
+        write_png(staging.path() / "panel.png", cockpit.panel_picture());
+        record("panel.png");
+        if (gif) {
+            gif->close();
+            record("flight.gif");
+        }
+        result.frames = cockpit.frames();
+        result.simulated_seconds = cockpit.time();
+        const AircraftState &s = cockpit.flight().state();
+        FlightLog &log = cockpit.log();
+        log.set("scenario", {{"file", scenario.file}, {"name", scenario.name}});
+        log.set("step", scenario.step);
+        log.set("frames", result.frames);
+        log.set("seconds", result.simulated_seconds);
+        log.set("route", [&] {
+            nlohmann::json r = nlohmann::json::array();
+            for (const PlanWaypoint &w : cockpit.plan()) r.push_back(w.name);
+            return r;
+        }());
+        double longitude = s.position.longitude / 3600.0;
+        log.set("end", {{"latitude_deg", s.position.latitude / 3600.0},
+                        {"longitude_deg", longitude > 180.0 ? longitude - 360.0 : longitude},
+                        {"altitude_ft", s.position.altitude},
+                        {"true_heading_deg", s.true_heading_deg},
+                        {"waypoints_passed", cockpit.flight().next()}});
+        log.write(staging.path() / "flight.json");
+        record("flight.json");
+        record("run");
+    }
+    staging.commit(out);
+    result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return result;
+}
+
+}  // namespace panelhost

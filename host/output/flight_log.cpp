@@ -1,0 +1,59 @@
+#include "host/output/flight_log.h"
+
+#include <cmath>
+#include <fstream>
+
+#include "host/host.h"
+
+namespace panelhost {
+
+nlohmann::json &FlightLog::add(const char *section, double t, long frame) {
+    nlohmann::json &list = log_[section];
+    list.push_back({{"time", std::round(t * 1000.0) / 1000.0}, {"frame", frame}});
+    return list.back();
+}
+
+void FlightLog::leg(double t, long frame, size_t index, const std::string &waypoint) {
+    auto &e = add("legs", t, frame);
+    e["index"] = index;
+    e["waypoint"] = waypoint;
+}
+void FlightLog::sound(double t, long frame, const std::string &file, bool ping) {
+    add(ping ? "pings" : "sounds", t, frame)["file"] = file;
+}
+void FlightLog::model(double t, long frame, const std::string &tag, const std::string &path) {
+    auto &e = add("models", t, frame);
+    e["tag"] = tag;
+    e["path"] = path;
+}
+void FlightLog::part_frame(double t, long frame, const std::string &part, int value) {
+    auto &e = add("part_frames", t, frame);
+    e["part"] = part;
+    e["value"] = value;
+}
+void FlightLog::window(double t, long frame, int number, int x, int y, int w, int h) {
+    auto &e = add("windows", t, frame);
+    e["window"] = number;
+    e["rect"] = {x, y, w, h};
+}
+void FlightLog::message(double t, long frame, const std::string &target, const std::string &data, double value) {
+    auto &e = add("messages", t, frame);
+    e["target"] = target;
+    e["data"] = data;
+    e["value"] = value;
+}
+void FlightLog::event(double t, long frame, int line, const std::string &what) {
+    auto &e = add("events", t, frame);
+    e["line"] = line;
+    e["what"] = what;
+}
+void FlightLog::problem(const std::string &what) { log_["problems"].push_back(what); }
+
+void FlightLog::write(const std::filesystem::path &file) const {
+    std::ofstream out(file);
+    out << log_.dump(2) << "\n";
+    out.close();
+    if (!out) throw HostError(file.string() + ": cannot write the flight log");
+}
+
+}  // namespace panelhost

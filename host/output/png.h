@@ -1,0 +1,14 @@
+// PNG files of host pictures, through libpng.
+#pragma once
+
+#include <filesystem>
+
+#include "host/output/image.h"
+
+namespace panelhost {
+
+// Throws HostError naming the file when it cannot be written or read.
+void write_png(const std::filesystem::path &file, const Image &image);
+Image read_png(const std::filesystem::path &file);
+
+}  // namespace panelhost

@@ -1,0 +1,413 @@
+#include "host/scenario.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <toml++/toml.h>
+
+#include "host/definition.h"
+
+namespace panelhost {
+namespace {
+
+int line_of(const toml::node &n) { return int(n.source().begin.line); }
+
+// One table of the scenario, read key by key. Every key must be known: a
+// misspelt key is an error, not a silent default.
+class Table {
+public:
+    Table(const toml::table &t, const std::string &file, std::string where)
+        : t_(t), file_(file), where_(std::move(where)) {}
+
+    [[noreturn]] void fail(const toml::node &at, const std::string &what) const { fail(line_of(at), what); }
+    [[noreturn]] void fail(int line, const std::string &what) const {
+        throw ScenarioError(file_ + ":" + std::to_string(line) + ": " + what);
+    }
+    int line() const { return line_of(t_); }
+    const std::string &file() const { return file_; }
+
+    const toml::node *node(const std::string &key) {
+        known_.insert(key);
+        return t_.get(key);
+    }
+    bool has(const std::string &key) { return node(key) != nullptr; }
+
+    double number(const std::string &key, std::optional<double> fallback = std::nullopt) {
+        const toml::node *n = node(key);
+        if (n == nullptr) {
+            if (!fallback) fail(line(), name(key) + " is missing");
+            return *fallback;
+        }
+        if (auto v = n->value<double>(); v && std::isfinite(*v)) return *v;
+        fail(*n, name(key) + " must be a number");
+    }
+    std::optional<double> optional_number(const std::string &key) {
+        if (!has(key)) return std::nullopt;
+        return number(key);
+    }
+    double ranged(const std::string &key, double lo, double hi, std::optional<double> fallback = std::nullopt) {
+        double v = number(key, fallback);
+        if (v < lo || v > hi) {
+            const toml::node *n = node(key);
+            fail(n ? line_of(*n) : line(), name(key) + " must lie between " + text(lo) + " and " + text(hi));
+        }
+        return v;
+    }
+    int64_t integer(const std::string &key, int64_t lo, int64_t hi, std::optional<int64_t> fallback = std::nullopt) {
+        const toml::node *n = node(key);
+        if (n == nullptr) {
+            if (!fallback) fail(line(), name(key) + " is missing");
+            return *fallback;
+        }
+        auto v = n->value_exact<int64_t>();
+        if (!v) fail(*n, name(key) + " must be a whole number");
+        if (*v < lo || *v > hi) fail(*n, name(key) + " must lie between " + text(lo) + " and " + text(hi));
+        return *v;
+    }
+    std::string string(const std::string &key, std::optional<std::string> fallback = std::nullopt) {
+        const toml::node *n = node(key);
+        if (n == nullptr) {
+            if (!fallback) fail(line(), name(key) + " is missing");
+            return *fallback;
+        }
+        auto v = n->value_exact<std::string>();
+        if (!v) fail(*n, name(key) + " must be a string");
+        return *v;
+    }
+    bool boolean(const std::string &key, std::optional<bool> fallback = std::nullopt) {
+        const toml::node *n = node(key);
+        if (n == nullptr) {
+            if (!fallback) fail(line(), name(key) + " is missing");
+            return *fallback;
+        }
+        auto v = n->value_exact<bool>();
+        if (!v) fail(*n, name(key) + " must be true or false");
+        return *v;
+    }
+    uint32_t code(const std::string &key) {
+        std::string s = string(key);
+        auto c = code_from_text(s);
+        if (!c) fail(*node(key), name(key) + " must be a code of one to four characters, not \"" + s + "\"");
+        return *c;
+    }
+    Table sub(const std::string &key) {
+        const toml::node *n = node(key);
+        if (n == nullptr) return Table(empty(), file_, where_ + key);
+        if (!n->is_table()) fail(*n, name(key) + " must be a table");
+        return Table(*n->as_table(), file_, where_ + key + ".");
+    }
+    // An array of tables (or of inline tables).
+    std::vector<Table> tables(const std::string &key) {
+        std::vector<Table> out;
+        const toml::node *n = node(key);
+        if (n == nullptr) return out;
+        const toml::array *a = n->as_array();
+        if (a == nullptr) fail(*n, name(key) + " must be an array of tables");
+        for (const toml::node &e : *a) {
+            if (!e.is_table()) fail(e, name(key) + " must hold tables only");
+            out.emplace_back(*e.as_table(), file_, where_ + key + ".");
+        }
+        return out;
+    }
+    std::vector<double> numbers(const std::string &key) {
+        std::vector<double> out;
+        const toml::node *n = node(key);
+        if (n == nullptr) return out;
+        const toml::array *a = n->as_array();
+        if (a == nullptr) fail(*n, name(key) + " must be an array of numbers");
+        for (const toml::node &e : *a) {
+            auto v = e.value<double>();
+            if (!v || !std::isfinite(*v)) fail(e, name(key) + " must hold numbers only");
+            out.push_back(*v);
+        }
+        return out;
+    }
+    const toml::node *raw(const std::string &key) { return node(key); }
+
+    // After reading: any key not asked for is a mistake in the file.
+    void finish() const {
+        for (auto &[k, v] : t_)
+            if (!known_.count(std::string(k.str()))) fail(v, "unknown key '" + where_ + std::string(k.str()) + "'");
+    }
+
+private:
+    static const toml::table &empty() {
+        static const toml::table t;
+        return t;
+    }
+    std::string name(const std::string &key) const { return "'" + where_ + key + "'"; }
+    template <class T>
+    static std::string text(T v) {
+        std::ostringstream s;
+        s << v;
+        return s.str();
+    }
+
+    const toml::table &t_;
+    const std::string &file_;
+    std::string where_;
+    std::set<std::string> known_;
+};
+
+// Names that become file names (gauge pictures, plug-in libraries, night
+// models) stay plain: no path separators, nothing that climbs out of a folder.
+bool plain_name(const std::string &s) {
+    if (s.empty() || s.size() > 64 || s[0] == '.') return false;
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+    });
+}
+
+std::string plain(Table &t, const std::string &key, std::optional<std::string> fallback = std::nullopt) {
+    std::string s = t.string(key, fallback);
+    if (!plain_name(s))
+        t.fail(t.raw(key) ? line_of(*t.raw(key)) : t.line(),
+               "'" + key + "' must be a plain name of letters, digits, '_', '-' and '.', not \"" + s + "\"");
+    return s;
+}
+
+BusTarget bus_target(Table &t) { return BusTarget{t.code("target"), t.has("data") ? t.code("data") : 0u}; }
+
+BusSetting bus_setting(Table &t) {
+    BusSetting s{bus_target(t), {}};
+    bool has_int = t.has("int"), has_real = t.has("real");
+    if (has_int == has_real) t.fail(t.line(), "a value needs exactly one of 'int' or 'real'");
+    s.value = has_int ? BusValue::integer(int32_t(t.integer("int", INT32_MIN, INT32_MAX)))
+                      : BusValue::real(t.number("real"));
+    return s;
+}
+
+// Radio kinds as the frequency service numbers them.
+int radio_kind(Table &t) {
+    std::string r = t.string("radio");
+    if (r == "com") return 1;
+    if (r == "nav") return 2;
+    if (r == "xpdr") return 8;
+    if (r == "adf") return 64;
+    t.fail(*t.raw("radio"), "'radio' must be one of com, nav, adf, xpdr, not \"" + r + "\"");
+}
+
+std::tuple<int, int, int> radio_slot(Table &t) {
+    int kind = radio_kind(t);
+    int unit = int(t.integer("unit", 1, 2, 1));
+    std::string which = t.string("which", "active");
+    if (which != "active" && which != "standby") t.fail(*t.raw("which"), "'which' must be active or standby");
+    return {kind, unit, which == "active" ? 0 : 1};
+}
+
+void read_panel(Table &root, Scenario &s) {
+    std::set<std::string> names;
+    for (Table &p : root.tables("panel")) {
+        PanelItem item;
+        item.line = p.line();
+        item.plugin = plain(p, "plugin");
+        item.name = plain(p, "name", item.plugin);
+        if (!names.insert(item.name).second) p.fail(p.line(), "a second panel item named \"" + item.name + "\"");
+        item.x = int(p.integer("x", -10000, 10000, 0));
+        item.y = int(p.integer("y", -10000, 10000, 0));
+        item.width = int(p.integer("width", 0, 4096, 0));
+        item.height = int(p.integer("height", 0, 4096, 0));
+        item.definition = p.string("definition", "");
+        try {
+            parse_definition(item.definition, "definition");
+        } catch (const DefinitionError &e) {
+            // "definition:N: what" from the parser: N counts within the text.
+            std::string what = e.what();
+            p.fail(*p.raw("definition"), "the definition of \"" + item.name + "\", line " + what.substr(11));
+        }
+        p.finish();
+        s.panel.push_back(std::move(item));
+    }
+}
+
+void read_route(Table &root, Scenario &s) {
+    for (Table &r : root.tables("route")) {
+        RoutePoint p;
+        p.line = r.line();
+        if (r.has("key")) {
+            p.key = r.string("key");
+            p.name = r.string("name", p.key);
+        } else {
+            p.name = r.string("name");
+            p.latitude = r.ranged("lat", -89.0, 89.0);
+            p.longitude = r.ranged("lon", -180.0, 360.0);
+        }
+        p.altitude_ft = r.optional_number("altitude_ft");
+        r.finish();
+        s.route.push_back(std::move(p));
+    }
+    if (s.route.size() < 2) root.fail(root.line(), "the route needs at least two points ([[route]])");
+}
+
+void read_traffic(Table &root, Scenario &s) {
+    for (Table &t : root.tables("traffic")) {
+        TrafficItem a;
+        a.line = t.line();
+        a.name = t.string("name");
+        a.latitude = t.ranged("lat", -89.0, 89.0);
+        a.longitude = t.ranged("lon", -180.0, 360.0);
+        a.altitude_ft = t.ranged("altitude_ft", 0, 60000);
+        a.heading_deg = t.ranged("heading_deg", 0, 360);
+        a.speed_kt = t.ranged("speed_kt", 0, 1000);
+        a.climb_fpm = t.ranged("climb_fpm", -10000, 10000, 0.0);
+        a.turn_dps = t.ranged("turn_dps", -30, 30, 0.0);
+        t.finish();
+        s.traffic.push_back(std::move(a));
+    }
+}
+
+Event read_event(Table &e, const Scenario &s) {
+    Event ev;
+    ev.line = e.line();
+    ev.at = e.ranged("at", 0, 1e7);
+    static const char *const kActions[] = {"click", "key", "set", "radio", "power", "light", "autopilot"};
+    int actions = 0;
+    for (const char *a : kActions) actions += e.has(a) ? 1 : 0;
+    if (actions != 1)
+        e.fail(e.line(), "an event needs exactly one of click, key, set, radio, power, light, autopilot");
+    if (e.has("click")) {
+        Table c = e.sub("click");
+        ev.kind = Event::kClick;
+        ev.gauge = c.string("gauge");
+        auto it = std::find_if(s.panel.begin(), s.panel.end(), [&](const PanelItem &p) { return p.name == ev.gauge; });
+        if (it == s.panel.end()) c.fail(*c.raw("gauge"), "no panel item is named \"" + ev.gauge + "\"");
+        ev.x = int32_t(c.integer("x", -10000, 10000));
+        ev.y = int32_t(c.integer("y", -10000, 10000));
+        ev.buttons = uint32_t(c.integer("buttons", 0, 7, 1));
+        c.finish();
+    } else if (e.has("key")) {
+        Table k = e.sub("key");
+        ev.kind = Event::kKey;
+        ev.key = int32_t(k.integer("code", 0, INT32_MAX));
+        ev.modifiers = int32_t(k.integer("modifiers", 0, INT32_MAX, 0));
+        k.finish();
+    } else if (e.has("set")) {
+        Table v = e.sub("set");
+        ev.kind = Event::kSet;
+        ev.setting = bus_setting(v);
+        v.finish();
+    } else if (e.has("radio")) {
+        Table r = e.sub("radio");
+        ev.kind = Event::kRadio;
+        std::tie(ev.radio_kind, ev.radio_unit, ev.radio_which) = radio_slot(r);
+        ev.value = r.ranged("value", 0, 10000);
+        r.finish();
+    } else if (e.has("power")) {
+        ev.kind = Event::kPower;
+        ev.on = e.boolean("power");
+        if (s.power.empty()) e.fail(e.line(), "a power event needs 'systems.power' to name what it switches");
+    } else if (e.has("light")) {
+        Table l = e.sub("light");
+        ev.kind = Event::kLight;
+        ev.light = int(l.integer("switch", 1, 3));
+        ev.on = l.boolean("on");
+        l.finish();
+    } else {
+        ev.kind = Event::kAutopilot;
+        ev.on = e.boolean("autopilot");
+        if (s.autopilot == 0) e.fail(e.line(), "an autopilot event needs 'systems.autopilot'");
+    }
+    e.finish();
+    return ev;
+}
+
+Scenario read(const toml::table &doc, const std::string &file) {
+    Scenario s;
+    s.file = file;
+    Table root(doc, s.file, "");
+    s.name = root.string("name", "flight");
+    s.duration = root.ranged("duration", 0, 1e6);
+    s.step = root.ranged("step", 1e-3, 1.0, 1.0 / 30.0);
+
+    std::filesystem::path base = std::filesystem::path(file).parent_path();
+    Table folders = root.sub("folders");
+    auto folder = [&](const char *key) {
+        return folders.has(key) ? base / folders.string(key) : std::filesystem::path();
+    };
+    s.world = folder("world");
+    s.assets = folder("assets");
+    s.plugins = folder("plugins");
+    folders.finish();
+
+    Table a = root.sub("aircraft");
+    s.aircraft = a.string("name", s.aircraft);
+    if (s.aircraft.size() > 63) a.fail(*a.raw("name"), "'aircraft.name' is longer than 63 characters");
+    s.model = plain(a, "model", s.model);
+    if (const toml::node *n = a.raw("night_models")) {
+        for (double m : a.numbers("night_models")) {
+            if (m != std::floor(m) || m < 0 || m > 3) a.fail(*n, "'aircraft.night_models' holds the numbers 0 to 3");
+            s.night_models.push_back(int(m));
+        }
+    }
+    s.speed_kt = a.ranged("speed_kt", 1, 1000, s.speed_kt);
+    s.turn_rate_dps = a.ranged("turn_rate_dps", 0.1, 30, s.turn_rate_dps);
+    s.climb_fpm = a.ranged("climb_fpm", 0, 10000, s.climb_fpm);
+    s.start_altitude_ft = a.ranged("altitude_ft", 0, 60000, 0.0);
+    if (a.has("heading_deg")) s.start_heading_deg = a.ranged("heading_deg", 0, 360);
+    a.finish();
+
+    Table w = root.sub("world");
+    s.radius_nm = w.ranged("radius_nm", 1, 1000, s.radius_nm);
+    w.finish();
+
+    Table sys = root.sub("systems");
+    for (Table &p : sys.tables("power")) {
+        s.power.push_back(bus_target(p));
+        p.finish();
+    }
+    if (sys.has("autopilot")) s.autopilot = sys.code("autopilot");
+    for (Table &v : sys.tables("values")) {
+        s.values.push_back(bus_setting(v));
+        v.finish();
+    }
+    for (Table &r : sys.tables("radios")) {
+        auto slot = radio_slot(r);
+        s.radios.emplace_back(slot, r.ranged("value", 0, 10000));
+        r.finish();
+    }
+    sys.finish();
+
+    s.partanim = root.string("partanim", "");
+    read_route(root, s);
+    read_traffic(root, s);
+    read_panel(root, s);
+
+    Table out = root.sub("output");
+    s.snapshots = out.numbers("snapshots");
+    for (double t : s.snapshots)
+        if (t < 0 || t > s.duration) out.fail(*out.raw("snapshots"), "'output.snapshots' must lie within the flight");
+    std::sort(s.snapshots.begin(), s.snapshots.end());
+    s.animation_fps = out.ranged("animation_fps", 0, 60, s.animation_fps);
+    s.animation_scale = int(out.integer("animation_scale", 1, 8, 1));
+    out.finish();
+
+    for (Table &e : root.tables("event")) s.events.push_back(read_event(e, s));
+    std::stable_sort(s.events.begin(), s.events.end(), [](const Event &x, const Event &y) { return x.at < y.at; });
+    root.finish();
+    return s;
+}
+
+}  // namespace
+
+Scenario parse_scenario(const std::string &text, const std::string &file) {
+    try {
+        toml::table doc = toml::parse(text, file);
+        return read(doc, file);
+    } catch (const toml::parse_error &e) {
+        throw ScenarioError(file + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
+    }
+}
+
+Scenario load_scenario(const std::filesystem::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw ScenarioError(file.string() + ": cannot be read");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw ScenarioError(file.string() + ": cannot be read");
+    return parse_scenario(text.str(), file.string());
+}
+
+}  // namespace panelhost

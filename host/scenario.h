@@ -1,0 +1,108 @@
+// A scenario: the world, the panel, the route, the start, the traffic and
+// the events of one flight (docs/scenario.md). Read from TOML; every error
+// names the file and the line.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/message_bus.h"
+
+namespace panelhost {
+
+class ScenarioError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One plug-in of the panel. Gauges are drawn at (x, y) of the panel picture.
+struct PanelItem {
+    std::string name;    // unique; events name gauges by it
+    std::string plugin;  // library name without the suffix
+    int x = 0, y = 0, width = 0, height = 0;
+    std::string definition;  // definition text fed to on_read_tag
+    int line = 0;
+};
+
+struct RoutePoint {
+    std::string key;  // a database key, or empty for a user waypoint
+    std::string name;
+    double latitude = 0, longitude = 0;  // degrees, user waypoints only
+    std::optional<double> altitude_ft;   // to fly at the waypoint
+    int line = 0;
+};
+
+struct TrafficItem {
+    std::string name;
+    double latitude = 0, longitude = 0, altitude_ft = 0;
+    double heading_deg = 0, speed_kt = 0, climb_fpm = 0, turn_dps = 0;
+    int line = 0;
+};
+
+struct BusTarget {
+    uint32_t target = 0, data = 0;
+};
+
+struct BusSetting {
+    BusTarget at;
+    BusValue value;
+};
+
+struct Event {
+    enum Kind { kClick, kKey, kSet, kRadio, kPower, kLight, kAutopilot } kind = kSet;
+    double at = 0;  // seconds from the start
+    int line = 0;
+    std::string gauge;  // click
+    int32_t x = 0, y = 0;
+    uint32_t buttons = 1;
+    int32_t key = 0, modifiers = 0;  // key
+    BusSetting setting;              // set
+    int radio_kind = 0, radio_unit = 1, radio_which = 0;  // radio
+    double value = 0;                                     // radio frequency or code
+    bool on = false;                                      // power, light, autopilot
+    int light = 0;                                        // 1..3
+};
+
+struct Scenario {
+    std::string file;
+    std::string name;
+    // Folders named by the scenario, resolved against its own folder; empty
+    // when it leaves them to the command line.
+    std::filesystem::path world, assets, plugins;
+
+    double step = 1.0 / 30.0;  // seconds per frame
+    double duration = 0;       // seconds flown
+
+    std::string aircraft = "User aircraft";  // the user aircraft's name
+    std::string model = "aircraft";          // base name of its night models
+    std::vector<int> night_models;           // which of the models 0..3 exist
+    std::string partanim;                    // text of the part animation file
+
+    double speed_kt = 150, turn_rate_dps = 3, climb_fpm = 1000;
+    double start_altitude_ft = 0;
+    std::optional<double> start_heading_deg;  // default: towards the first waypoint
+    double radius_nm = 60;                    // of the nearby lists
+
+    std::vector<RoutePoint> route;  // the first point is the start
+    std::vector<TrafficItem> traffic;
+    std::vector<PanelItem> panel;
+    std::vector<BusSetting> values;  // held from the start
+    std::vector<BusTarget> power;    // set to 1 or 0 by power events
+    uint32_t autopilot = 0;          // target of 'apOn', 'VS_S', 'VS_C'
+    std::vector<std::pair<std::tuple<int, int, int>, double>> radios;  // tuned at the start
+
+    std::vector<double> snapshots;  // seconds at which each gauge is saved as PNG
+    double animation_fps = 5;       // frames per simulated second of the animated picture; 0: none
+    int animation_scale = 1;        // 1: full size, 2: half, ...
+
+    std::vector<Event> events;  // in time order
+};
+
+Scenario parse_scenario(const std::string &text, const std::string &file);
+Scenario load_scenario(const std::filesystem::path &file);
+
+}  // namespace panelhost
