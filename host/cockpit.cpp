@@ -31,6 +31,13 @@ PlanWaypoint::Kind kind_of(podlib::Table t) {
     return PlanWaypoint::kUser;
 }
 
+// A code as its bare characters, for the flight log.
+std::string code_word(uint32_t code) {
+    std::string s = code_text(code);
+    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'') s = s.substr(1, s.size() - 2);
+    return s;
+}
+
 bool same_text_ignoring_case(const std::string &a, const std::string &b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::tolower(x) == std::tolower(y); });
@@ -60,6 +67,16 @@ std::string describe(const Event &e) {
 
 }  // namespace
 
+WorkingFolder::~WorkingFolder() {
+    std::error_code ignored;
+    if (!previous_.empty()) fs::current_path(previous_, ignored);
+}
+
+void WorkingFolder::enter(const fs::path &folder) {
+    if (previous_.empty()) previous_ = fs::current_path();
+    fs::current_path(folder);
+}
+
 void Cockpit::fail_at(int line, const std::string &what) const {
     throw ScenarioError(scenario_.file + ":" + std::to_string(line) + ": " + what);
 }
@@ -71,13 +88,12 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     prepare_run_folder(run, paths);
     if (!fs::is_directory(paths.assets)) throw HostError(paths.assets.string() + ": no such assets folder");
 
-    previous_folder_ = fs::current_path();
-    fs::current_path(run);
+    folder_.enter(run);
     asset_errors_ = std::make_shared<std::vector<std::string>>();
     auto errors = asset_errors_;
     HostOptions options;
     options.root = run.string();
-    options.assets = std::make_shared<FileAssetLibrary>(fs::absolute(previous_folder_ / paths.assets),
+    options.assets = std::make_shared<FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
                                                         [errors](const std::string &m) { errors->push_back(m); });
     host_ = std::make_unique<Host>(std::move(options));
     host_->log().enabled = false;
@@ -115,7 +131,7 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     }
     for (const BusSetting &v : scenario_.values) host_->bus().set(v.at.target, v.at.data, v.value);
     host_->bus().on_set = [this](uint32_t target, uint32_t data, const BusValue &v) {
-        log_.message(time(), frame_, code_text(target), code_text(data), v.as_double());
+        log_.message(time(), frame_, code_word(target), code_word(data), v.as_double());
     };
     update_world();
     windows_seen_ = host_->windows;
@@ -125,8 +141,6 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
 Cockpit::~Cockpit() {
     for (Instance *i : instances_) i->destroy();
     host_.reset();
-    std::error_code ignored;
-    if (!previous_folder_.empty()) fs::current_path(previous_folder_, ignored);
 }
 
 void Cockpit::resolve_route() {
@@ -175,7 +189,7 @@ void Cockpit::load_panel(const CockpitPaths &paths) {
         if (loaded.count(item.plugin)) continue;
         fs::path file = paths.plugins / (item.plugin + ".so");
         if (!fs::exists(file)) fail_at(item.line, file.string() + ": no such plug-in");
-        Plugin &p = host_->load(fs::absolute(previous_folder_ / file).string());
+        Plugin &p = host_->load(fs::absolute(folder_.previous() / file).string());
         loaded[item.plugin] = &p;
         plugins_.push_back(&p);
         check_assets(item);
@@ -190,8 +204,8 @@ void Cockpit::load_panel(const CockpitPaths &paths) {
         i->init();
         std::vector<uint32_t> refused = i->read_definition(parse_definition(item.definition, scenario_.file));
         if (!refused.empty())
-            fail_at(item.line, "\"" + item.name + "\": " + item.plugin + " does not take the tag '" +
-                                   code_text(refused.front()) + "'");
+            fail_at(item.line, "\"" + item.name + "\": " + item.plugin + " does not take the tag " +
+                                   code_text(refused.front()));
         i->prepare();
         check_assets(item);
         if (p.kind() == fourcc("gage")) {
@@ -309,7 +323,7 @@ void Cockpit::observe() {
     if (user.selected_model != model_seen_) {
         model_seen_ = user.selected_model;
         auto it = user.models.find(model_seen_);
-        log_.model(t, frame_ - 1, code_text(model_seen_), it == user.models.end() ? "" : it->second);
+        log_.model(t, frame_ - 1, code_word(model_seen_), it == user.models.end() ? "" : it->second);
     }
     for (auto &[part, value] : user.part_frames) {
         auto seen = parts_seen_.find(part);

@@ -37,6 +37,22 @@ struct GaugeView {
     Instance *instance = nullptr;
 };
 
+// The process's working folder, entered for a while and left again when the
+// object goes (also when a constructor fails half-way).
+class WorkingFolder {
+public:
+    WorkingFolder() = default;
+    WorkingFolder(const WorkingFolder &) = delete;
+    WorkingFolder &operator=(const WorkingFolder &) = delete;
+    ~WorkingFolder();
+    void enter(const std::filesystem::path &folder);
+    // The folder that was current before enter.
+    const std::filesystem::path &previous() const { return previous_; }
+
+private:
+    std::filesystem::path previous_;
+};
+
 class Cockpit {
 public:
     // Builds the run folder, loads the plug-ins (from inside the run folder,
@@ -88,6 +104,7 @@ private:
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion
     std::shared_ptr<std::vector<std::string>> asset_errors_;
+    WorkingFolder folder_;  // left after the host has gone
     std::unique_ptr<Host> host_;
     std::vector<Plugin *> plugins_;         // in panel order, each once
     std::vector<Instance *> subsystems_;    // updated every frame
@@ -98,7 +115,6 @@ private:
     bool play_events_ = true;
     long frame_ = 0;
     double nearby_timer_ = 0;
-    std::filesystem::path previous_folder_;
     // Observed host state.
     uint32_t model_seen_ = 0;
     std::map<std::string, int32_t> parts_seen_;

@@ -118,8 +118,9 @@ FlyResult fly(const FlyOptions &options) {
             for (const PlanWaypoint &w : cockpit.plan()) r.push_back(w.name);
             return r;
         }());
+        double longitude = s.position.longitude / 3600.0;
         log.set("end", {{"latitude_deg", s.position.latitude / 3600.0},
-                        {"longitude_deg", s.position.longitude / 3600.0},
+                        {"longitude_deg", longitude > 180.0 ? longitude - 360.0 : longitude},
                         {"altitude_ft", s.position.altitude},
                         {"true_heading_deg", s.true_heading_deg},
                         {"waypoints_passed", cockpit.flight().next()}});

@@ -1,4 +1,5 @@
 // panelhost: the project's stand-in for the simulator.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -89,8 +90,12 @@ int fly(const panelhost::FlyOptions &options, bool quiet) {
     if (quiet) return 0;
     std::printf("flew %.0f simulated seconds (%ld frames) in %.1f s, %.0f times real time\n", r.simulated_seconds,
                 r.frames, r.wall_seconds, r.wall_seconds > 0 ? r.simulated_seconds / r.wall_seconds : 0.0);
-    std::printf("pictures and flight log in %s:\n", r.out.c_str());
-    for (const auto &f : r.files) std::printf("  %s\n", f.c_str());
+    std::printf("wrote %zu files into %s\n", r.files.size(), r.out.c_str());
+    std::printf("  panel picture  %s/panel.png\n", r.out.c_str());
+    if (std::find(r.files.begin(), r.files.end(), "flight.gif") != r.files.end())
+        std::printf("  animation      %s/flight.gif\n", r.out.c_str());
+    std::printf("  gauge pictures %s/snapshots/<seconds>/<gauge>.png\n", r.out.c_str());
+    std::printf("  flight log     %s/flight.json\n", r.out.c_str());
     return 0;
 }
 

@@ -194,9 +194,11 @@ void read_panel(Table &root, Scenario &s) {
         item.height = int(p.integer("height", 0, 4096, 0));
         item.definition = p.string("definition", "");
         try {
-            parse_definition(item.definition, s.file + " (panel item \"" + item.name + "\")");
+            parse_definition(item.definition, "definition");
         } catch (const DefinitionError &e) {
-            p.fail(*p.raw("definition"), e.what());
+            // "definition:N: what" from the parser: N counts within the text.
+            std::string what = e.what();
+            p.fail(*p.raw("definition"), "the definition of \"" + item.name + "\", line " + what.substr(11));
         }
         p.finish();
         s.panel.push_back(std::move(item));

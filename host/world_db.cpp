@@ -62,7 +62,9 @@ WorldDb WorldDb::load(const std::filesystem::path &system_folder) {
             throw HostError(what.find(file) == std::string::npos ? file + ": " + what : what);
         }
     };
-    return WorldDb(table(podlib::Table::airports), table(podlib::Table::navaids), table(podlib::Table::waypoints));
+    auto airports = table(podlib::Table::airports);  // in this order: the first missing one is named
+    auto navaids = table(podlib::Table::navaids);
+    return WorldDb(std::move(airports), std::move(navaids), table(podlib::Table::waypoints));
 }
 
 std::optional<WorldDb::Found> WorldDb::find(const std::string &key) const {

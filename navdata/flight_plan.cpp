@@ -17,7 +17,9 @@ bool is_ascii_alnum(char c) {
 // Copies a value into a fixed field; a longer value is cut to the field.
 template <size_t N>
 void store(char (&field)[N], const char *value) {
-    std::snprintf(field, N, "%s", value);
+    // Cutting is intended; the result is looked at so that the compiler
+    // does not warn of it.
+    if (std::snprintf(field, N, "%s", value) < 0) field[0] = '\0';
 }
 
 LegKind kind_of(const char *line) {

@@ -1,21 +1,14 @@
-// The navigation display's per-instance block and module-wide resources.
+// The navigation display's class codes and its fonts and bitmaps.
 #pragma once
 
 #include <cstdint>
 
 #include "frame/abi.h"
-#include "render/nav_state.h"
 
 namespace navdisplay {
 
 constexpr uint32_t kKind = fourcc("gage");
 constexpr uint32_t kClass = fourcc("ndC1");
-
-struct DisplayInstance {
-    HostMessage power;   // tag 'mes1'
-    HostMessage course;  // tag 'mes2'
-    int32_t auto_value;  // tag 'auto'
-};
 
 // Fonts and bitmaps, loaded by DLLInit in this order and freed in the same.
 enum Font { kFontAscii10, kFontTiny7, kFontMicro5, kFontCount };
@@ -36,8 +29,5 @@ enum Bitmap {
 
 FontRecord &font(Font f);
 BitmapRecord &bitmap(Bitmap b);
-
-// The one navigation state of the plug-in, shared by every display.
-render::NavState &nav_state();
 
 }  // namespace navdisplay

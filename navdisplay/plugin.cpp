@@ -3,7 +3,11 @@
 
 #include "frame/message.h"
 #include "frame/plugin.h"
+#include "navdisplay/controls.h"
 #include "navdisplay/display.h"
+#include "navdisplay/nav.h"
+#include "navdisplay/page.h"
+#include "navdisplay/state.h"
 
 namespace navdisplay {
 namespace {
@@ -14,9 +18,11 @@ constexpr const char *kBitmapFiles[kBitmapCount] = {
     "269ROSE.PBG",       "359ROSE.PBG",     "plane_symb.PBM", "vor2.PBM",
     "ndb2.PBM",          "airp2.PBM",       "nd_zark_selector.pbg"};
 
+constexpr render::Pixel kAircraftPoint{103, 232};
+constexpr int32_t kDataColumn = 18;
+
 FontRecord g_fonts[kFontCount];
 BitmapRecord g_bitmaps[kBitmapCount];
-render::NavState g_nav_state;
 
 void load_resources() {
     for (int i = 0; i < kFontCount; ++i) {
@@ -32,10 +38,22 @@ void load_resources() {
 void release_resources() {
     for (auto &f : g_fonts) host_font_free(&f);
     for (auto &b : g_bitmaps) host_bitmap_free(&b);
-    g_nav_state.release_traffic();
+    nav_state().release_traffic();
 }
 
-void on_global_start() {}
+// No guard: every call reloads the database and marks the flight plan again.
+void on_global_start() {
+    DisplayState &s = state();
+    std::memset(&s.zoom_request, 0, sizeof s.zoom_request);
+    s.aircraft_point = kAircraftPoint;
+    s.data_column = kDataColumn;
+    s.options |= OPT_ENABLED;
+    s.flight_plan_pending = true;
+    navdata::NavData &data = nav_state().nav_data;
+    data.load_airports();
+    data.load_navaids();
+    data.load_waypoints();
+}
 
 void on_instantiate(uint32_t kind, uint32_t cls, InstanceHandle *out) {
     frame::instantiate<DisplayInstance>(kind, cls, out, true);
@@ -43,15 +61,16 @@ void on_instantiate(uint32_t kind, uint32_t cls, InstanceHandle *out) {
 
 void on_instance_init(InstanceHandle h) {
     if (auto *b = frame::block_of<DisplayInstance>(h)) std::memset(b, 0, sizeof *b);
+    fill_zoom_request(state().zoom_request);
+    nav_state().fill_trig_tables();
 }
 
 int32_t on_read_tag(InstanceHandle h, void *stream, uint32_t tag) {
     auto *b = frame::block_of<DisplayInstance>(h);
     if (b == nullptr) return 0;
-    static char user_text[256];
     switch (tag) {
     case fourcc("user"):
-        host_stream_read_string(user_text, sizeof user_text, stream);
+        host_stream_read_string(state().user_text, sizeof state().user_text, stream);
         return 1;
     case fourcc("mes1"):
         host_stream_read_message(&b->power, stream);
@@ -63,15 +82,21 @@ int32_t on_read_tag(InstanceHandle h, void *stream, uint32_t tag) {
         return 1;
     case fourcc("auto"):
         host_stream_read_int(&b->auto_value, stream);
+        state().zoom_level = b->auto_value;
         return 1;
     default:
         return 0;
     }
 }
 
-void on_draw(InstanceHandle, DrawSurface *) {}
+void on_draw(InstanceHandle h, DrawSurface *s) {
+    if (auto *b = frame::block_of<DisplayInstance>(h)) draw_page(*b, s);
+}
 
-int32_t on_mouse(InstanceHandle, DrawSurface *, int32_t, int32_t, uint32_t) { return 0; }
+int32_t on_mouse(InstanceHandle h, DrawSurface *, int32_t x, int32_t y, uint32_t buttons) {
+    if (auto *b = frame::block_of<DisplayInstance>(h)) apply_click(state(), b->auto_value, x, y, buttons);
+    return 0;
+}
 
 void on_destroy(InstanceHandle h) { frame::destroy(h, false); }
 
@@ -89,7 +114,6 @@ const frame::Callback kCallbacks[] = {
 
 FontRecord &font(Font f) { return g_fonts[f]; }
 BitmapRecord &bitmap(Bitmap b) { return g_bitmaps[b]; }
-render::NavState &nav_state() { return g_nav_state; }
 
 }  // namespace navdisplay
 

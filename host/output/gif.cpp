@@ -122,6 +122,10 @@ void GifWriter::close() {
     GifFileType *g = gif_;
     gif_ = nullptr;
     if (EGifCloseFile(g, &error) == GIF_ERROR) fail(error);
+    // giflib creates the file for its owner alone; make it as readable as any other output.
+    std::error_code ignored;
+    std::filesystem::permissions(file_, std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add, ignored);
 }
 
 }  // namespace panelhost

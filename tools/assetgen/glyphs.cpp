@@ -1,6 +1,7 @@
 #include "tools/assetgen/glyphs.h"
 
 #include <cctype>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -165,9 +166,13 @@ void paint(panelhost::FontData &f, int code, const Art &art, int top, int max_ro
     }
 }
 
+// The underscore of a font without descender rows sits on its bottom row.
+constexpr Art kLowUnderscore = {'_', "..... ..... ..... ..... ..... ..... #####"};
+
+// A font of the codes 32..126 from `table`, with `overrides` taking precedence.
 template <size_t N>
 panelhost::FontData build(const Art (&table)[N], int width, int height, int top, int max_rows,
-                          bool capitals_for_lower) {
+                          bool capitals_for_lower, std::initializer_list<Art> overrides = {}) {
     panelhost::FontData f;
     f.cell_width = width;
     f.cell_height = height;
@@ -178,7 +183,10 @@ panelhost::FontData build(const Art (&table)[N], int width, int height, int top,
     for (int code = 32; code <= 126; ++code) {
         const bool lower = std::islower(code) != 0;
         const char drawn = char(lower && capitals_for_lower ? std::toupper(code) : code);
-        paint(f, code, find(table, drawn), top, max_rows);
+        const Art *art = &find(table, drawn);
+        for (const Art &o : overrides)
+            if (o.code == drawn) art = &o;
+        paint(f, code, *art, top, max_rows);
     }
     return f;
 }
@@ -186,7 +194,7 @@ panelhost::FontData build(const Art (&table)[N], int width, int height, int top,
 }  // namespace
 
 panelhost::FontData font_10() { return build(kArt5x7, 6, 11, 2, 9, false); }
-panelhost::FontData font_7() { return build(kArt5x7, 6, 7, 0, 7, true); }
+panelhost::FontData font_7() { return build(kArt5x7, 6, 7, 0, 7, true, {kLowUnderscore}); }
 panelhost::FontData font_5() { return build(kArt3x5, 4, 5, 0, 5, true); }
 
 }  // namespace assetgen

@@ -1,0 +1,143 @@
+// The fly command from end to end: what a flight writes, and how bad input
+// fails without leaving output that looks complete.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "host/fly.h"
+#include "host/output/png.h"
+#include "tests/fly/fly_support.h"
+
+namespace panelhost {
+namespace {
+namespace fs = std::filesystem;
+using test::scratch;
+
+// The bundled scenario cut to `seconds`, written into `dir`.
+fs::path short_scenario(const fs::path &dir, const std::string &seconds, const std::string &change_from = "",
+                        const std::string &change_to = "") {
+    std::string text = test::bundled_scenario_text();
+    auto replace = [&](const std::string &from, const std::string &to) {
+        size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace("duration = 330.0", "duration = " + seconds);
+    replace("snapshots = [1.0, 12.0, 30.0, 75.0, 150.0, 252.0, 320.0]", "snapshots = [1.0]");
+    if (!change_from.empty()) replace(change_from, change_to);
+    fs::path file = dir / "flight.toml";
+    test::write_file(file, text);
+    return file;
+}
+
+FlyOptions options_for(const fs::path &scenario, const fs::path &out) {
+    FlyOptions o;
+    o.scenario = scenario;
+    o.out = out;
+    o.paths = test::build_paths();
+    o.progress = false;
+    return o;
+}
+
+// Nothing but what the test put there: no output, no half-written folder.
+std::vector<std::string> entries(const fs::path &dir) {
+    std::vector<std::string> out;
+    for (auto &e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(Fly, WritesPicturesAnimationAndLog) {
+    fs::path dir = scratch("writes");
+    FlyResult r = fly(options_for(short_scenario(dir, "2.0"), dir / "out"));
+    EXPECT_EQ(r.frames, 60);
+    for (const char *f : {"panel.png", "flight.gif", "flight.json", "snapshots/0001.0s/display.png",
+                          "snapshots/0001.0s/rocker.png", "snapshots/0001.0s/panel.png",
+                          "run/saved simulations/zark_fpl.sit", "run/system/navaid.pod",
+                          "run/modules/pc/partanim.txt", "run/MODELS/skylane_Nlamp_3.ACM"})
+        EXPECT_TRUE(fs::exists(dir / "out" / f)) << f;
+    EXPECT_EQ(read_png(dir / "out/snapshots/0001.0s/display.png").width, 206);
+    nlohmann::json log = nlohmann::json::parse(std::ifstream(dir / "out/flight.json"));
+    EXPECT_EQ(log["frames"], 60);
+    EXPECT_EQ(log["route"], (nlohmann::json{"XMAR", "HARBR", "XHAR", "VLM", "LAKES"}));
+    EXPECT_EQ(log["problems"].size(), 0u);
+    EXPECT_EQ(log["models"][0]["tag"], "nit0");
+    EXPECT_EQ(log["events"][0]["what"], "click display at 170,300 buttons 1");
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"flight.toml", "out"}));
+
+    // A second flight replaces the first output as a whole.
+    test::write_file(dir / "out" / "stale.txt", "old");
+    fly(options_for(dir / "flight.toml", dir / "out"));
+    EXPECT_FALSE(fs::exists(dir / "out" / "stale.txt"));
+}
+
+// The line of the table header ("[[...]]") above the first line holding `text`.
+int header_line(const fs::path &file, const std::string &text) {
+    std::ifstream in(file);
+    std::string line;
+    int n = 0, header = 0;
+    while (std::getline(in, line)) {
+        ++n;
+        if (line.rfind("[[", 0) == 0) header = n;
+        if (line.find(text) != std::string::npos) return header;
+    }
+    return -1;
+}
+std::string at_line(const fs::path &file, const std::string &text) {
+    return file.string() + ":" + std::to_string(header_line(file, text)) + ": ";
+}
+
+// The message of a failed flight, checking that it left nothing behind.
+std::string failure(const fs::path &dir, const FlyOptions &o) {
+    auto before = entries(dir);
+    std::string what = "(no error)";
+    try {
+        fly(o);
+    } catch (const std::exception &e) {
+        what = e.what();
+    }
+    EXPECT_EQ(entries(dir), before) << what;
+    return what;
+}
+
+TEST(Fly, BadInputFailsWithTheFileAndLeavesNoOutput) {
+    fs::path dir = scratch("bad");
+    fs::path out = dir / "out";
+    EXPECT_EQ(failure(dir, options_for(dir / "missing.toml", out)), (dir / "missing.toml").string() + ": cannot be read");
+
+    fs::path s = short_scenario(dir, "1.0", "key = \"NV0204\"", "key = \"NV9999\"");
+    EXPECT_EQ(failure(dir, options_for(s, out)),
+              at_line(s, "NV9999") + "no airport, navaid or waypoint of the world has the key \"NV9999\"");
+
+    s = short_scenario(dir, "1.0", "plugin = \"radio_adf\"", "plugin = \"radio_fm\"");
+    std::string why = failure(dir, options_for(s, out));
+    EXPECT_EQ(why.rfind(at_line(s, "radio_fm"), 0), 0u) << why;
+    EXPECT_NE(why.find("radio_fm.so: no such plug-in"), std::string::npos) << why;
+
+    s = short_scenario(dir, "1.0", "mxVS 2000", "mxVS 2000\nwarp 9");
+    EXPECT_EQ(failure(dir, options_for(s, out)), at_line(s, "warp 9") + "\"rocker\": rockers does not take the tag 'warp'");
+
+    s = short_scenario(dir, "1.0");
+    FlyOptions o = options_for(s, out);
+    o.paths.world = dir / "noworld";
+    why = failure(dir, o);
+    EXPECT_NE(why.find((dir / "noworld/system/airpvarmag.pod").string()), std::string::npos) << why;
+
+    o = options_for(s, out);
+    o.paths.assets = dir;  // a folder without the pictures
+    why = failure(dir, o);
+    EXPECT_NE(why.find("FTASCI10.RAW"), std::string::npos) << why;
+}
+
+TEST(Fly, DoesNotReplaceAFolderThatIsNotAnOutput) {
+    fs::path dir = scratch("foreign");
+    fs::create_directories(dir / "mine");
+    test::write_file(dir / "mine" / "notes.txt", "keep");
+    std::string why = failure(dir, options_for(short_scenario(dir, "1.5"), dir / "mine"));
+    EXPECT_EQ(why, (dir / "mine").string() + ": exists and is not the output of a flight; not replaced");
+    EXPECT_TRUE(fs::exists(dir / "mine" / "notes.txt"));
+}
+
+}  // namespace
+}  // namespace panelhost

@@ -1,0 +1,121 @@
+// The scenario file: what a good one gives, and the errors of bad ones.
+#include <gtest/gtest.h>
+
+#include "host/scenario.h"
+
+namespace panelhost {
+namespace {
+
+const char *const kBase = R"(name = "t"
+duration = 10
+[[route]]
+key = "AP1"
+[[route]]
+name = "USR"
+lat = 44.0
+lon = -12.0
+altitude_ft = 3000
+[[panel]]
+name = "display"
+plugin = "navdisplay"
+width = 206
+height = 330
+definition = "auto 2"
+)";
+
+// The error message of a scenario made of kBase and `extra`.
+std::string error_of(const std::string &text) {
+    try {
+        parse_scenario(text, "s.toml");
+    } catch (const ScenarioError &e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(Scenario, ReadsRoutePanelEventsAndDefaults) {
+    Scenario s = parse_scenario(std::string(kBase) + R"(
+[systems]
+power = [{ target = "elec", data = "bus1" }]
+autopilot = "ap"
+values = [{ target = "elec", data = "bus1", real = 1.0 }, { target = "ntx1", int = 2 }]
+[[event]]
+at = 5
+power = false
+[[event]]
+at = 1
+click = { gauge = "display", x = 14, y = 300 }
+[[event]]
+at = 2
+radio = { radio = "adf", value = 350 }
+)",
+                                "s.toml");
+    EXPECT_EQ(s.duration, 10);
+    EXPECT_NEAR(s.step, 1.0 / 30.0, 1e-12);
+    ASSERT_EQ(s.route.size(), 2u);
+    EXPECT_EQ(s.route[0].key, "AP1");
+    EXPECT_FALSE(s.route[0].altitude_ft);
+    EXPECT_EQ(s.route[1].name, "USR");
+    EXPECT_EQ(*s.route[1].altitude_ft, 3000);
+    ASSERT_EQ(s.panel.size(), 1u);
+    EXPECT_EQ(s.panel[0].definition, "auto 2");
+    EXPECT_EQ(s.autopilot, fourcc("ap  "));
+    ASSERT_EQ(s.values.size(), 2u);
+    EXPECT_EQ(s.values[1].at.target, fourcc("ntx1"));
+    EXPECT_EQ(s.values[1].at.data, 0u);
+    EXPECT_EQ(s.values[1].value.type, BusValue::kInt);
+    // Events come in time order, whatever the file's order.
+    ASSERT_EQ(s.events.size(), 3u);
+    EXPECT_EQ(s.events[0].kind, Event::kClick);
+    EXPECT_EQ(s.events[0].buttons, 1u);
+    EXPECT_EQ(s.events[1].kind, Event::kRadio);
+    EXPECT_EQ(s.events[1].radio_kind, 64);
+    EXPECT_EQ(s.events[1].radio_unit, 1);
+    EXPECT_EQ(s.events[2].kind, Event::kPower);
+    EXPECT_FALSE(s.events[2].on);
+    EXPECT_EQ(s.events[2].line, 21);
+}
+
+TEST(Scenario, SyntaxErrorsNameFileAndLine) {
+    EXPECT_EQ(error_of("name = \"t\"\nduration = = 3\n").rfind("s.toml:2: ", 0), 0u) << error_of("duration = = 3");
+    EXPECT_EQ(error_of("name = \"unterminated\n").rfind("s.toml:1: ", 0), 0u);
+}
+
+TEST(Scenario, MeaningErrorsNameFileAndLine) {
+    std::string base = kBase;
+    EXPECT_EQ(error_of("name = \"t\"\n[[route]]\nkey = \"A\"\n"), "s.toml:1: 'duration' is missing");
+    EXPECT_EQ(error_of(base + "[aircraft]\nspeed_kt = \"fast\"\n"), "s.toml:17: 'aircraft.speed_kt' must be a number");
+    EXPECT_EQ(error_of(base + "[aircraft]\nsped_kt = 100\n"), "s.toml:17: unknown key 'aircraft.sped_kt'");
+    EXPECT_EQ(error_of(base + "[[event]]\nat = 1\nclick = { gauge = \"radio\", x = 1, y = 2 }\n"),
+              "s.toml:18: no panel item is named \"radio\"");
+    EXPECT_EQ(error_of(base + "[[event]]\nat = 1\npower = true\n"),
+              "s.toml:16: a power event needs 'systems.power' to name what it switches");
+    EXPECT_EQ(error_of(base + "[[event]]\nat = 1\nkey = { code = 4 }\nautopilot = true\n"),
+              "s.toml:16: an event needs exactly one of click, key, set, radio, power, light, autopilot");
+    EXPECT_EQ(error_of(base + "[systems]\nautopilot = \"toolong\"\n"),
+              "s.toml:17: 'systems.autopilot' must be a code of one to four characters, not \"toolong\"");
+    EXPECT_EQ(error_of(base + "[output]\nsnapshots = [4, 12]\n"), "s.toml:17: 'output.snapshots' must lie within the flight");
+    EXPECT_EQ(error_of(base + "[[route]]\nname = \"X\"\nlat = 95\nlon = 0\n"), "s.toml:18: 'route.lat' must lie between -89 and 89");
+    EXPECT_EQ(error_of("duration = 3\n[[route]]\nkey = \"A\"\n"), "s.toml:1: the route needs at least two points ([[route]])");
+}
+
+TEST(Scenario, PanelErrors) {
+    std::string base = kBase;
+    // A definition that does not parse names the scenario's line of it.
+    std::string bad = base + "[[panel]]\nname = \"com\"\nplugin = \"radio_com\"\ndefinition = \"msg1 {target=elec\"\n";
+    EXPECT_EQ(error_of(bad), "s.toml:19: the definition of \"com\", line 1: message group without '}'");
+    EXPECT_EQ(error_of(base + "[[panel]]\nplugin = \"navdisplay\"\nname = \"display\"\n"),
+              "s.toml:16: a second panel item named \"display\"");
+}
+
+TEST(Scenario, MissingFileIsNamed) {
+    try {
+        load_scenario("/nonexistent/flight.toml");
+        FAIL();
+    } catch (const ScenarioError &e) {
+        EXPECT_STREQ(e.what(), "/nonexistent/flight.toml: cannot be read");
+    }
+}
+
+}  // namespace
+}  // namespace panelhost
