@@ -34,6 +34,8 @@ LiveServer::LiveServer(LiveSession &session) : session_(session), http_(std::mak
     http_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     http_->set_payload_max_length(kMaxBodyBytes);
     http_->set_keep_alive_max_count(1000000);
+    // Frames are small answers sent back to back: no waiting for acks.
+    http_->set_tcp_nodelay(true);
     routes();
 }
 
