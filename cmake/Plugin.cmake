@@ -1,3 +1,11 @@
+# Where `cmake --install` puts the deliverables, relative to the prefix. On
+# Windows the prefix stands for the simulator's folder.
+if(WIN32)
+  set(SUITE_PLUGIN_INSTALL_DIR modules CACHE STRING "Install folder of the plug-ins")
+else()
+  set(SUITE_PLUGIN_INSTALL_DIR plugins CACHE STRING "Install folder of the plug-ins")
+endif()
+
 # add_plugin(<name> SOURCES ... [LIBRARIES ...] [SERVICES 547|537])
 #
 # A deliverable: a shared module named exactly <name> with the platform's
@@ -27,7 +35,8 @@ function(add_plugin name)
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/exports.map)
   endif()
   set_property(GLOBAL APPEND PROPERTY SUITE_PLUGINS ${name})
-  install(TARGETS ${name} LIBRARY DESTINATION plugins RUNTIME DESTINATION plugins)
+  install(TARGETS ${name} LIBRARY DESTINATION ${SUITE_PLUGIN_INSTALL_DIR}
+                  RUNTIME DESTINATION ${SUITE_PLUGIN_INSTALL_DIR})
 endfunction()
 
 # Code that ends up inside a deliverable: no exceptions, hidden symbols, PIC.

@@ -228,3 +228,17 @@ static_assert(sizeof(*InstanceHandle{}) == sizeof(void *), "the host word holds 
 static_assert(kServiceCount * sizeof(HostEntry) == (sizeof(void *) == 4 ? 2188u : 4376u));
 static_assert(kServiceCountPartanim * sizeof(HostEntry) == (sizeof(void *) == 4 ? 2148u : 4296u));
 static_assert(hostlist::record_size(hostlist::airport::kNext) == 268 + sizeof(void *));
+
+// The i686 targets have the host's own word size: there every figure is the
+// host's byte for byte.
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(HostEntry[kServiceCount]) == 2188 && sizeof(HostEntry[kServiceCountPartanim]) == 2148);
+static_assert(sizeof(*InstanceHandle{}) == 4, "the host word is 32 bits");
+static_assert(sizeof(DrawSurface) == 16);
+static_assert(hostlist::record_size(hostlist::airport::kNext) == 272 &&
+              hostlist::record_size(hostlist::navaid::kNext) == 112 &&
+              hostlist::record_size(hostlist::waypoint::kNext) == 92 &&
+              hostlist::record_size(hostlist::traffic::kNext) == 20);
+#else
+static_assert(sizeof(void *) == 8, "a target of 32 or 64-bit pointers");
+#endif

@@ -1,6 +1,7 @@
 #include "host/scenario.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -151,6 +152,23 @@ private:
     std::set<std::string> known_;
 };
 
+// Names that become file names (gauge pictures, plug-in libraries, night
+// models) stay plain: no path separators, nothing that climbs out of a folder.
+bool plain_name(const std::string &s) {
+    if (s.empty() || s.size() > 64 || s[0] == '.') return false;
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+    });
+}
+
+std::string plain(Table &t, const std::string &key, std::optional<std::string> fallback = std::nullopt) {
+    std::string s = t.string(key, fallback);
+    if (!plain_name(s))
+        t.fail(t.raw(key) ? line_of(*t.raw(key)) : t.line(),
+               "'" + key + "' must be a plain name of letters, digits, '_', '-' and '.', not \"" + s + "\"");
+    return s;
+}
+
 BusTarget bus_target(Table &t) { return BusTarget{t.code("target"), t.has("data") ? t.code("data") : 0u}; }
 
 BusSetting bus_setting(Table &t) {
@@ -185,8 +203,8 @@ void read_panel(Table &root, Scenario &s) {
     for (Table &p : root.tables("panel")) {
         PanelItem item;
         item.line = p.line();
-        item.plugin = p.string("plugin");
-        item.name = p.string("name", item.plugin);
+        item.plugin = plain(p, "plugin");
+        item.name = plain(p, "name", item.plugin);
         if (!names.insert(item.name).second) p.fail(p.line(), "a second panel item named \"" + item.name + "\"");
         item.x = int(p.integer("x", -10000, 10000, 0));
         item.y = int(p.integer("y", -10000, 10000, 0));
@@ -317,8 +335,7 @@ Scenario read(const toml::table &doc, const std::string &file) {
     Table a = root.sub("aircraft");
     s.aircraft = a.string("name", s.aircraft);
     if (s.aircraft.size() > 63) a.fail(*a.raw("name"), "'aircraft.name' is longer than 63 characters");
-    s.model = a.string("model", s.model);
-    if (s.model.size() > 200) a.fail(*a.raw("model"), "'aircraft.model' is longer than 200 characters");
+    s.model = plain(a, "model", s.model);
     if (const toml::node *n = a.raw("night_models")) {
         for (double m : a.numbers("night_models")) {
             if (m != std::floor(m) || m < 0 || m > 3) a.fail(*n, "'aircraft.night_models' holds the numbers 0 to 3");

@@ -26,6 +26,9 @@ std::string fmt(const char *f, ...) {
     return buf;
 }
 
+// Log texts are built only while the log is on: formatting them costs more
+// than most services do.
+bool logging() { return H().log().enabled; }
 void log(int entry, const char *name, std::string args) { H().log().add(entry, name, std::move(args)); }
 
 std::string name_of(const char *record_name) { return quote(record_name, 64); }
@@ -42,80 +45,80 @@ std::string surface_text(const DrawSurface *s) {
 // ---- frame and instances
 
 void **create_instance(int32_t reference) {
-    log(kEntryCreateInstance, "host_create_instance", fmt("%d", reference));
+    if (logging()) log(kEntryCreateInstance, "host_create_instance", fmt("%d", reference));
     return H().create_instance(reference);
 }
 
 void register_class(void *registry, uint32_t kind, uint32_t cls) {
-    log(kEntryRegisterClass, "host_register_class", code_text(kind) + ", " + code_text(cls));
+    if (logging()) log(kEntryRegisterClass, "host_register_class", code_text(kind) + ", " + code_text(cls));
     H().register_class(registry, kind, cls);
 }
 
 void send_message(HostMessage *m) {
     if (m == nullptr) return;
     H().bus().send(*m);
-    log(kEntrySendMessage, "host_send_message", message_text(*m));
+    if (logging()) log(kEntrySendMessage, "host_send_message", message_text(*m));
 }
 
 void *alloc(size_t bytes) {
     void *p = H().memory().alloc(bytes);
-    log(kEntryAlloc, "host_alloc", fmt("%zu", bytes) + (p ? "" : " -> null"));
+    if (logging()) log(kEntryAlloc, "host_alloc", fmt("%zu", bytes) + (p ? "" : " -> null"));
     return p;
 }
 
 void free_block(void *p) {
-    log(kEntryFree, "host_free", p ? "block" : "null");
+    if (logging()) log(kEntryFree, "host_free", p ? "block" : "null");
     if (!H().memory().free(p)) H().problems().push_back(H().memory().faults().back());
 }
 
 // ---- surfaces, fonts, bitmaps
 
 void surface_present(DrawSurface *s) {
-    log(kEntrySurfacePresent, "host_surface_present", surface_text(s));
+    if (logging()) log(kEntrySurfacePresent, "host_surface_present", surface_text(s));
     H().present(s, false, 0);
 }
 
 void surface_present_keyed(DrawSurface *s, uint32_t colour) {
-    log(kEntrySurfacePresentKeyed, "host_surface_present_keyed", surface_text(s) + ", " + colour_text(colour));
+    if (logging()) log(kEntrySurfacePresentKeyed, "host_surface_present_keyed", surface_text(s) + ", " + colour_text(colour));
     H().present(s, true, colour);
 }
 
 int32_t font_load(FontRecord *f) {
     int32_t r = H().font_load(f);
-    log(kEntryFontLoad, "host_font_load", (f ? name_of(f->name) : "null") + fmt(" -> %d", r));
+    if (logging()) log(kEntryFontLoad, "host_font_load", (f ? name_of(f->name) : "null") + fmt(" -> %d", r));
     return r;
 }
 
 void font_free(FontRecord *f) {
-    log(kEntryFontFree, "host_font_free", f ? name_of(f->name) : "null");
+    if (logging()) log(kEntryFontFree, "host_font_free", f ? name_of(f->name) : "null");
     H().font_free(f);
 }
 
 void font_draw_text(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
-    log(kEntryFontDrawText, "host_font_draw_text",
+    if (logging()) log(kEntryFontDrawText, "host_font_draw_text",
         (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
     H().font_draw(s, f, x, y, colour, text, false);
 }
 
 void font_draw_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
-    log(kEntryFontDrawLabel, "host_font_draw_label",
+    if (logging()) log(kEntryFontDrawLabel, "host_font_draw_label",
         (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
     H().font_draw(s, f, x, y, colour, text, true);
 }
 
 int32_t bitmap_load(BitmapRecord *b) {
     int32_t r = H().bitmap_load(b);
-    log(kEntryBitmapLoad, "host_bitmap_load", (b ? name_of(b->name) : "null") + fmt(" -> %d", r));
+    if (logging()) log(kEntryBitmapLoad, "host_bitmap_load", (b ? name_of(b->name) : "null") + fmt(" -> %d", r));
     return r;
 }
 
 void bitmap_free(BitmapRecord *b) {
-    log(kEntryBitmapFree, "host_bitmap_free", b ? name_of(b->name) : "null");
+    if (logging()) log(kEntryBitmapFree, "host_bitmap_free", b ? name_of(b->name) : "null");
     H().bitmap_free(b);
 }
 
 void bitmap_draw(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t frame) {
-    log(kEntryBitmapDraw, "host_bitmap_draw", (b ? name_of(b->name) : "null") + fmt(", %d, %d, %d", x, y, frame));
+    if (logging()) log(kEntryBitmapDraw, "host_bitmap_draw", (b ? name_of(b->name) : "null") + fmt(", %d, %d, %d", x, y, frame));
     H().bitmap_draw(s, b, x, y, frame);
 }
 
@@ -123,20 +126,20 @@ void bitmap_draw(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t 
 
 int32_t stream_open(StreamRecord *r) {
     int32_t ok = H().stream_open(r);
-    log(kEntryStreamOpen, "host_stream_open",
+    if (logging()) log(kEntryStreamOpen, "host_stream_open",
         r ? name_of(r->name) + ", " + quote(r->mode, 8) + fmt(" -> %d", ok) : std::string("null"));
     return ok;
 }
 
 void stream_close(StreamRecord *r) {
-    log(kEntryStreamClose, "host_stream_close", r ? name_of(r->name) : "null");
+    if (logging()) log(kEntryStreamClose, "host_stream_close", r ? name_of(r->name) : "null");
     H().stream_close(r);
 }
 
 int32_t file_exists(const char *path, int32_t mode) {
     struct stat st{};
     int32_t found = path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
-    log(kEntryFileExists, "host_file_exists", quote(path, 4096) + fmt(", %d -> %d", mode, found));
+    if (logging()) log(kEntryFileExists, "host_file_exists", quote(path, 4096) + fmt(", %d -> %d", mode, found));
     return found;
 }
 
@@ -147,52 +150,52 @@ void stream_read_object(void *object, StreamRecord *r) {
         std::memcpy(w, object, sizeof w);
         words = fmt("{%d, %d, %d, %d, %d}", w[0], w[1], w[2], w[3], w[4]);
     }
-    log(kEntryStreamReadObject, "host_stream_read_object", words + ", " + (r ? name_of(r->name) : "null"));
+    if (logging()) log(kEntryStreamReadObject, "host_stream_read_object", words + ", " + (r ? name_of(r->name) : "null"));
     H().stream_read_object(object, r);
 }
 
 void stream_read_int(int32_t *dst, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_int(dst);
-    log(kEntryStreamReadInt, "host_stream_read_int", dst ? fmt("%d", *dst) : "null");
+    if (logging()) log(kEntryStreamReadInt, "host_stream_read_int", dst ? fmt("%d", *dst) : "null");
 }
 
 void stream_read_float(float *dst, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_float(dst);
-    log(kEntryStreamReadFloat, "host_stream_read_float", dst ? fmt("%g", double(*dst)) : "null");
+    if (logging()) log(kEntryStreamReadFloat, "host_stream_read_float", dst ? fmt("%g", double(*dst)) : "null");
 }
 
 void stream_read_string(char *buf, int32_t capacity, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_string(buf, capacity);
-    log(kEntryStreamReadString, "host_stream_read_string",
+    if (logging()) log(kEntryStreamReadString, "host_stream_read_string",
         fmt("%d, ", capacity) + (buf && capacity > 0 ? quote(buf, size_t(capacity)) : "null"));
 }
 
 void stream_read_message(HostMessage *m, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_message(m);
-    log(kEntryStreamReadMessage, "host_stream_read_message", m ? message_text(*m) : "null");
+    if (logging()) log(kEntryStreamReadMessage, "host_stream_read_message", m ? message_text(*m) : "null");
 }
 
 // ---- sounds
 
 int32_t sound_play_file(const char *file) {
     int32_t id = H().sound_play(file);
-    log(kEntrySoundPlayFile, "host_sound_play_file", quote(file, 256) + fmt(" -> %d", id));
+    if (logging()) log(kEntrySoundPlayFile, "host_sound_play_file", quote(file, 256) + fmt(" -> %d", id));
     return id;
 }
 
 void sound_stop(int32_t sound) {
-    log(kEntrySoundStop, "host_sound_stop", fmt("%d", sound));
+    if (logging()) log(kEntrySoundStop, "host_sound_stop", fmt("%d", sound));
     H().sound_stop(sound);
 }
 
 int32_t sound_is_playing(int32_t sound) {
     int32_t r = H().sound_is_playing(sound);
-    log(kEntrySoundIsPlaying, "host_sound_is_playing", fmt("%d -> %d", sound, r));
+    if (logging()) log(kEntrySoundIsPlaying, "host_sound_is_playing", fmt("%d -> %d", sound, r));
     return r;
 }
 
 void sound_set_volume(int32_t sound, float volume) {
-    log(kEntrySoundSetVolume, "host_sound_set_volume", fmt("%d, %g", sound, double(volume)));
+    if (logging()) log(kEntrySoundSetVolume, "host_sound_set_volume", fmt("%d, %g", sound, double(volume)));
     H().sound_set_volume(sound, volume);
 }
 
@@ -201,44 +204,44 @@ void sound_set_volume(int32_t sound, float volume) {
 void get_navaid_list(void **head) {
     void *h = H().make_list(kEntryGetNavaidList);
     if (head) *head = h;
-    log(kEntryGetNavaidList, "host_get_navaid_list", fmt("%zu", H().world().nearby_navaids.size()));
+    if (logging()) log(kEntryGetNavaidList, "host_get_navaid_list", fmt("%zu", H().world().nearby_navaids.size()));
 }
 
 void get_airport_list(void **head) {
     void *h = H().make_list(kEntryGetAirportList);
     if (head) *head = h;
-    log(kEntryGetAirportList, "host_get_airport_list", fmt("%zu", H().world().nearby_airports.size()));
+    if (logging()) log(kEntryGetAirportList, "host_get_airport_list", fmt("%zu", H().world().nearby_airports.size()));
 }
 
 void get_point_list(void **head) {
     void *h = H().make_list(kEntryGetPointList);
     if (head) *head = h;
-    log(kEntryGetPointList, "host_get_point_list", fmt("%zu", H().world().nearby_points.size()));
+    if (logging()) log(kEntryGetPointList, "host_get_point_list", fmt("%zu", H().world().nearby_points.size()));
 }
 
 void free_navaid_list(void *head) {
-    log(kEntryFreeNavaidList, "host_free_navaid_list", head ? "list" : "null");
+    if (logging()) log(kEntryFreeNavaidList, "host_free_navaid_list", head ? "list" : "null");
     H().free_list(kEntryGetNavaidList, head);
 }
 
 void free_airport_list(void *head) {
-    log(kEntryFreeAirportList, "host_free_airport_list", head ? "list" : "null");
+    if (logging()) log(kEntryFreeAirportList, "host_free_airport_list", head ? "list" : "null");
     H().free_list(kEntryGetAirportList, head);
 }
 
 void free_point_list(void *head) {
-    log(kEntryFreePointList, "host_free_point_list", head ? "list" : "null");
+    if (logging()) log(kEntryFreePointList, "host_free_point_list", head ? "list" : "null");
     H().free_list(kEntryGetPointList, head);
 }
 
 int32_t get_traffic_list(void **list) {
     int32_t n = H().traffic_list(list);
-    log(kEntryGetTrafficList, "host_get_traffic_list", fmt("-> %d", n));
+    if (logging()) log(kEntryGetTrafficList, "host_get_traffic_list", fmt("-> %d", n));
     return n;
 }
 
 void free_traffic_list(void *list) {
-    log(kEntryFreeTrafficList, "host_free_traffic_list", list ? "list" : "null");
+    if (logging()) log(kEntryFreeTrafficList, "host_free_traffic_list", list ? "list" : "null");
     H().free_list(kEntryGetTrafficList, list);
 }
 
@@ -246,32 +249,32 @@ void free_traffic_list(void *list) {
 
 void get_user_object(ObjectRef *out) {
     if (out) *out = H().world().user_ref();
-    log(kEntryGetUserObject, "host_get_user_object", "");
+    if (logging()) log(kEntryGetUserObject, "host_get_user_object", "");
 }
 
 int32_t object_is_valid(const ObjectRef *o) {
     SimObject *obj = H().world().find(o);
     int32_t r = obj && obj->valid ? 1 : 0;
-    log(kEntryObjectIsValid, "host_object_is_valid", ref_text(o) + fmt(" -> %d", r));
+    if (logging()) log(kEntryObjectIsValid, "host_object_is_valid", ref_text(o) + fmt(" -> %d", r));
     return r;
 }
 
 void object_get_position(const ObjectRef *o, GeoPosition *out) {
-    log(kEntryObjectGetPosition, "host_object_get_position", ref_text(o));
+    if (logging()) log(kEntryObjectGetPosition, "host_object_get_position", ref_text(o));
     if (out == nullptr) return;
     SimObject *obj = H().world().find(o);
     *out = obj ? obj->position : GeoPosition{};
 }
 
 void object_get_name(const ObjectRef *o, char *buf, int32_t capacity) {
-    log(kEntryObjectGetName, "host_object_get_name", ref_text(o) + fmt(", %d", capacity));
+    if (logging()) log(kEntryObjectGetName, "host_object_get_name", ref_text(o) + fmt(", %d", capacity));
     if (buf == nullptr || capacity <= 0) return;
     SimObject *obj = H().world().find(o);
     std::snprintf(buf, size_t(capacity), "%s", obj ? obj->name.c_str() : "");
 }
 
 void object_get_record_156(const ObjectRef *o, void *record) {
-    log(kEntryObjectGetRecord156, "host_object_get_record_156", ref_text(o));
+    if (logging()) log(kEntryObjectGetRecord156, "host_object_get_record_156", ref_text(o));
     if (record == nullptr) return;
     SimObject *obj = H().world().find(o);
     uint8_t bytes[64] = {};
@@ -285,7 +288,7 @@ int32_t object_load_model(const ObjectRef *o, const char *path, uint32_t tag) {
     struct stat st{};
     int32_t ok = obj && path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
     if (ok) obj->models[tag] = std::string(path, strnlen(path, 4096));
-    log(kEntryObjectLoadModel, "host_object_load_model",
+    if (logging()) log(kEntryObjectLoadModel, "host_object_load_model",
         ref_text(o) + ", " + quote(path, 4096) + ", " + code_text(tag) + fmt(" -> %d", ok));
     return ok;
 }
@@ -294,13 +297,13 @@ int32_t object_select_model(const ObjectRef *o, uint32_t tag) {
     SimObject *obj = H().world().find(o);
     int32_t ok = obj && obj->models.count(tag) ? 1 : 0;
     if (ok) obj->selected_model = tag;
-    log(kEntryObjectSelectModel, "host_object_select_model", ref_text(o) + ", " + code_text(tag) + fmt(" -> %d", ok));
+    if (logging()) log(kEntryObjectSelectModel, "host_object_select_model", ref_text(o) + ", " + code_text(tag) + fmt(" -> %d", ok));
     return ok;
 }
 
 int32_t input_enabled() {
     int32_t r = H().input_enabled ? 1 : 0;
-    log(kEntryInputEnabled, "host_input_enabled", fmt("-> %d", r));
+    if (logging()) log(kEntryInputEnabled, "host_input_enabled", fmt("-> %d", r));
     return r;
 }
 
@@ -308,7 +311,7 @@ int32_t input_enabled() {
 constexpr double kTurn = 4294967296.0;
 
 void object_get_value_280(const ObjectRef *o, uint32_t *dst) {
-    log(kEntryObjectGetValue280, "host_object_get_value_280", ref_text(o));
+    if (logging()) log(kEntryObjectGetValue280, "host_object_get_value_280", ref_text(o));
     if (dst == nullptr) return;
     SimObject *obj = H().world().find(o);
     double turns = obj ? std::fmod(double(obj->map_heading_deg) / 360.0, 1.0) : 0.0;
@@ -318,12 +321,12 @@ void object_get_value_280(const ObjectRef *o, uint32_t *dst) {
 
 float convert_value_208(uint32_t raw) {
     float deg = float(double(raw) * 360.0 / kTurn);
-    log(kEntryConvertValue208, "host_convert_value_208", fmt("%u -> %g", raw, double(deg)));
+    if (logging()) log(kEntryConvertValue208, "host_convert_value_208", fmt("%u -> %g", raw, double(deg)));
     return deg;
 }
 
 void object_get_value_281(const ObjectRef *o, float *dst) {
-    log(kEntryObjectGetValue281, "host_object_get_value_281", ref_text(o));
+    if (logging()) log(kEntryObjectGetValue281, "host_object_get_value_281", ref_text(o));
     if (dst == nullptr) return;
     SimObject *obj = H().world().find(o);
     *dst = obj ? obj->heading_deg : 0.0f;
@@ -334,12 +337,12 @@ int32_t object_get_value_282(const ObjectRef *o, float *dst) {
     auto var = H().world().variation_deg;
     int32_t ok = obj && var && dst ? 1 : 0;
     if (ok) *dst = *var;
-    log(kEntryObjectGetValue282, "host_object_get_value_282", ref_text(o) + fmt(" -> %d", ok));
+    if (logging()) log(kEntryObjectGetValue282, "host_object_get_value_282", ref_text(o) + fmt(" -> %d", ok));
     return ok;
 }
 
 double *position_vector_entry(double out[3], const GeoPosition *from, const GeoPosition *to) {
-    log(kEntryPositionVector, "host_position_vector", "");
+    if (logging()) log(kEntryPositionVector, "host_position_vector", "");
     if (out == nullptr) return out;
     if (from && to)
         panelhost::position_vector(*from, *to, out);
@@ -350,24 +353,24 @@ double *position_vector_entry(double out[3], const GeoPosition *from, const GeoP
 
 int32_t sim_state() {
     int32_t r = H().sim_state;
-    log(kEntrySimState, "host_sim_state", fmt("-> %d", r));
+    if (logging()) log(kEntrySimState, "host_sim_state", fmt("-> %d", r));
     return r;
 }
 
 float get_frame_seconds() {
     float r = H().frame_seconds;
-    log(kEntryGetFrameSeconds, "host_get_frame_seconds", fmt("-> %g", double(r)));
+    if (logging()) log(kEntryGetFrameSeconds, "host_get_frame_seconds", fmt("-> %g", double(r)));
     return r;
 }
 
 void window_place(int32_t window, int32_t x, int32_t y, int32_t w, int32_t h) {
-    log(kEntryWindowPlace, "host_window_place", fmt("%d, %d, %d, %d, %d", window, x, y, w, h));
+    if (logging()) log(kEntryWindowPlace, "host_window_place", fmt("%d, %d, %d, %d, %d", window, x, y, w, h));
     H().windows[window] = WindowRect{x, y, w, h};
 }
 
 int32_t window_query(int32_t window) {
     int32_t r = H().windows.count(window) ? 1 : 0;
-    log(kEntryWindowQuery, "host_window_query", fmt("%d -> %d", window, r));
+    if (logging()) log(kEntryWindowQuery, "host_window_query", fmt("%d -> %d", window, r));
     return r;
 }
 
@@ -378,13 +381,13 @@ float object_get_radio_frequency(const ObjectRef *o, int32_t kind, int32_t unit,
         auto it = obj->radios.find({kind, unit, which});
         if (it != obj->radios.end()) f = it->second;
     }
-    log(kEntryObjectGetRadioFrequency, "host_object_get_radio_frequency",
+    if (logging()) log(kEntryObjectGetRadioFrequency, "host_object_get_radio_frequency",
         ref_text(o) + fmt(", %d, %d, %d -> %g", kind, unit, which, double(f)));
     return f;
 }
 
 void object_set_part_frame(const ObjectRef *o, const char *part, int32_t frame) {
-    log(kEntryObjectSetPartFrame, "host_object_set_part_frame", ref_text(o) + ", " + quote(part, 256) + fmt(", %d", frame));
+    if (logging()) log(kEntryObjectSetPartFrame, "host_object_set_part_frame", ref_text(o) + ", " + quote(part, 256) + fmt(", %d", frame));
     SimObject *obj = H().world().find(o);
     if (obj && part) obj->part_frames[std::string(part, strnlen(part, 256))] = frame;
 }

@@ -6,20 +6,13 @@
 #include "navdata/angle.h"
 #include "navdata/files.h"
 #include "navdata/navdata.h"
+#include "navdata/text.h"
 
 namespace navdata {
 namespace {
 
 bool is_ascii_alnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// Copies a value into a fixed field; a longer value is cut to the field.
-template <size_t N>
-void store(char (&field)[N], const char *value) {
-    // Cutting is intended; the result is looked at so that the compiler
-    // does not warn of it.
-    if (std::snprintf(field, N, "%s", value) < 0) field[0] = '\0';
 }
 
 LegKind kind_of(const char *line) {
@@ -95,16 +88,16 @@ bool NavData::read_waypoint_block(int appended) {
             if (!read_block_line(block_line_)) return false;
             extract_value(block_line_);
             if (leg.kind == LEG_AIRPORT) {
-                store(leg.airport_name, value_);
+                copy_text(leg.airport_name, value_);
             } else {
-                store(leg.name, value_);
+                copy_text(leg.name, value_);
             }
         } else if (std::strstr(block_line_, "<dbky>")) {
             if (!read_block_line(block_line_)) return false;
             extract_value(block_line_);
-            if (leg.kind == LEG_AIRPORT) store(leg.airport_key, value_);
-            if (leg.kind == LEG_NAVAID) store(navaid_key_, value_);
-            if (leg.kind == LEG_WAYPOINT) store(waypoint_key_, value_);
+            if (leg.kind == LEG_AIRPORT) copy_text(leg.airport_key, value_);
+            if (leg.kind == LEG_NAVAID) copy_text(navaid_key_, value_);
+            if (leg.kind == LEG_WAYPOINT) copy_text(waypoint_key_, value_);
         }
     }
     complete_leg(leg);
@@ -130,7 +123,7 @@ void NavData::read_position(FlightPlanLeg &leg, int appended) {
 void NavData::extract_value(const char *line) {
     size_t start = 0;
     while (line[start] != '\0' && !is_ascii_alnum(line[start])) ++start;
-    store(value_, line + start);
+    copy_text(value_, line + start);
     size_t n = std::strlen(value_);
     if (n > 0 && value_[n - 1] == '\n') value_[--n] = '\0';
     if (n > 0 && value_[n - 1] == '\r') value_[--n] = '\0';

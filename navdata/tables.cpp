@@ -15,15 +15,34 @@ namespace {
 constexpr int64_t kHeaderSize = 56;
 constexpr int64_t kCountAt = 16;
 constexpr int64_t kRecordSizeAt = 20;
-constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kChunkBytes = 256 * 1024;
 
-// Copies a text field of the file up to its terminator; it always ends within
-// the destination, also when the file's field has no terminator.
-template <size_t N>
-void copy_text(char (&dst)[N], const unsigned char *src, size_t width) {
-    const size_t n = strnlen(reinterpret_cast<const char *>(src), std::min(width, N - 1));
+// A text field of the file into a zeroed destination: its first `width`
+// bytes, cut so that it ends within the destination. Bytes after the file's
+// terminator are copied too; only the key, which is hashed whole, is cleared
+// past its terminator.
+template <size_t Width, size_t N>
+void copy_field(char (&dst)[N], const unsigned char *src) {
+    constexpr size_t n = Width < N - 1 ? Width : N - 1;
     std::memcpy(dst, src, n);
-    dst[n] = '\0';
+}
+
+// The key as two words, cleared past its terminator and cut to nine
+// characters; written and hashed from the same registers.
+uint32_t copy_key(char (&dst)[KeyIndex::kKeyWidth], const unsigned char *src) {
+    uint64_t head;
+    std::memcpy(&head, src, 8);
+    uint16_t tail = src[8];
+    const uint64_t zeros = (head - 0x0101010101010101ull) & ~head & 0x8080808080808080ull;
+    if (zeros != 0) {
+        // The lowest flagged byte is the first zero byte; those above it may not be.
+        const int first = __builtin_ctzll(zeros) / 8;
+        head &= first == 0 ? 0 : ~0ull >> (64 - 8 * first);
+        tail = 0;
+    }
+    std::memcpy(dst, &head, 8);
+    std::memcpy(dst + 8, &tail, 2);
+    return KeyIndex::hash(head, tail);
 }
 
 double load_double(const unsigned char *p) {
@@ -32,25 +51,29 @@ double load_double(const unsigned char *p) {
     return d;
 }
 
-void parse(const unsigned char *r, AirportRecord &out) {
-    copy_text(out.key, r + 4, 10);
-    copy_text(out.identifier, r + 14, 5);
-    copy_text(out.name, r + 19, 40);
+// Each parser fills a zeroed record and returns the hash of its key.
+uint32_t parse(const unsigned char *r, AirportRecord &out) {
+    copy_field<5>(out.identifier, r + 14);
+    copy_field<40>(out.name, r + 19);
     out.variation = load_double(r + 59);
+    return copy_key(out.key, r + 4);
 }
 
-void parse(const unsigned char *r, NavaidRecord &out) {
-    copy_text(out.key, r + 4, 10);
-    copy_text(out.identifier, r + 14, 5);
-    copy_text(out.name, r + 19, 40);
+uint32_t parse(const unsigned char *r, NavaidRecord &out) {
+    copy_field<5>(out.identifier, r + 14);
+    copy_field<40>(out.name, r + 19);
     out.variation = load_double(r + 67);
+    return copy_key(out.key, r + 4);
 }
 
-void parse(const unsigned char *r, WaypointRecord &out) {
-    copy_text(out.key, r + 4, 10);
-    copy_text(out.name, r + 14, 26);
+uint32_t parse(const unsigned char *r, WaypointRecord &out) {
+    copy_field<26>(out.name, r + 14);
     out.variation = load_double(r + 71);
+    return copy_key(out.key, r + 4);
 }
+
+static_assert(sizeof(AirportRecord::key) == KeyIndex::kKeyWidth && sizeof(NavaidRecord::key) == KeyIndex::kKeyWidth &&
+              sizeof(WaypointRecord::key) == KeyIndex::kKeyWidth);
 
 // Bytes of a record that the parser reads.
 template <class Record>
@@ -63,20 +86,28 @@ template <>
 constexpr int64_t kExtent<WaypointRecord> = 79;
 
 // Reads `count` records of `size` bytes starting at `at`, a chunk of whole
-// records at a time. The caller has checked that they lie within the file.
+// records at a time, and indexes each chunk while it is in the cache. The
+// caller has checked that the records lie within the file.
 template <class Record>
-bool read_records(std::FILE *f, int64_t at, int32_t count, int32_t size, std::vector<Record> &list) {
+bool read_records(std::FILE *f, int64_t at, int32_t count, int32_t size, std::vector<Record> &list,
+                  KeyIndex &index) {
+    list.reserve(size_t(count));
+    index.reset(list.data(), sizeof(Record), size_t(count));
     if (count == 0) return true;
     const size_t per_chunk = std::max<size_t>(1, kChunkBytes / size_t(size));
     auto chunk = std::make_unique<unsigned char[]>(per_chunk * size_t(size));
-    list.resize(size_t(count));
+    auto hashes = std::make_unique<uint32_t[]>(per_chunk);
     if (std::fseek(f, long(at), SEEK_SET) != 0) return false;
     for (size_t done = 0; done < size_t(count);) {
         const size_t n = std::min(per_chunk, size_t(count) - done);
         if (std::fread(chunk.get(), size_t(size), n, f) != n) return false;
-        for (size_t i = 0; i < n; ++i) parse(&chunk[i * size_t(size)], list[done + i]);
+        for (size_t i = 0; i < n; ++i) {
+            hashes[i] = parse(&chunk[i * size_t(size)], list.emplace_back());
+        }
+        index.add(uint32_t(done), hashes.get(), n);
         done += n;
     }
+    index.finish();
     return true;
 }
 
@@ -97,13 +128,13 @@ int load_table(const char *archive_path, const char *entry_path, std::vector<Rec
               int64_t(data) + kHeaderSize <= file;
     const int64_t records_at = int64_t(data) + kHeaderSize;
     ok = ok && (count == 0 || (size >= kExtent<Record> && records_at + int64_t(count) * size <= file));
-    ok = ok && read_records(f, records_at, count, size, list);
+    ok = ok && read_records(f, records_at, count, size, list, index);
     std::fclose(f);
     if (!ok) {
         list.clear();
+        index.clear();
         return 0;
     }
-    index.build(list.data(), sizeof(Record), list.size(), sizeof(Record::key));
     return 1;
 }
 

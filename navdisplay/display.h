@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "frame/abi.h"
+#include "render/nav_state.h"
 
 namespace navdisplay {
 
@@ -29,5 +30,8 @@ enum Bitmap {
 
 FontRecord &font(Font f);
 BitmapRecord &bitmap(Bitmap b);
+
+// The one navigation state of the plug-in, shared by every display.
+render::NavState &nav_state();
 
 }  // namespace navdisplay

@@ -9,11 +9,12 @@
 #include "frame/message.h"
 #include "navdata/angle.h"
 #include "navdisplay/display.h"
-#include "navdisplay/nav.h"
 #include "navdisplay/nearby.h"
+#include "navdisplay/number_format.h"
 #include "navdisplay/palette.h"
 #include "navdisplay/texts.h"
 #include "render/clip.h"
+#include "render/nav_state.h"
 #include "render/primitives.h"
 #include "render/symbols.h"
 #include "render/text.h"
@@ -21,6 +22,7 @@
 namespace navdisplay {
 namespace {
 
+using render::NavState;
 using render::Pixel;
 
 // Geometry of the page, in surface pixels.
@@ -65,22 +67,21 @@ struct Frame {
         std::snprintf(text(), text_size(), format, args...);
         text_at(f, x, y, colour, text());
     }
+    void fixed(Font font_id, int32_t x, int32_t y, uint32_t colour, const FixedFormat &format, double v) {
+        format_fixed(text(), text_size(), format, v);
+        text_at(font_id, x, y, colour, text());
+    }
     void bitmap_at(Bitmap b, int32_t x, int32_t y, int32_t frame = 0) {
         host_bitmap_draw(s, &bitmap(b), x, y, frame);
     }
 
-    // Screen point of an offset (left, down) from the aircraft point.
-    Pixel screen_point(const double offset[2]) const {
-        return {render::to_pixel(st.aircraft_point.x - offset[0]),
-                render::to_pixel(st.aircraft_point.y + offset[1])};
-    }
     Pixel place(const NearbyEntry &e) {
         nav.place_position(e.latitude, e.longitude, reference_angle, st.range_scale);
-        return screen_point(nav.position_offset);
+        return render::screen_point(nav.position_offset);
     }
     const char *bearing_label() {
-        return format_bearing_distance(text(), text_size(), nav.position_vector[1], nav.variation,
-                                       nav.position_vector[2]);
+        return format_bearing_distance(text(), text_size(), nav.position_vector.bearing(), nav.variation,
+                                       nav.position_vector.distance());
     }
 };
 
@@ -92,8 +93,8 @@ bool clip(NavState &nav, Pixel a, Pixel b, Pixel &ca, Pixel &cb) {
     if (!nav.clip_to_window(b.x, b.y, a.x, a.y, int32_t(w.left), int32_t(w.top), int32_t(w.right),
                             int32_t(w.bottom)))
         return false;
-    ca = {render::to_pixel(nav.clip_a.x), render::to_pixel(nav.clip_a.y)};
-    cb = {render::to_pixel(nav.clip_b.x), render::to_pixel(nav.clip_b.y)};
+    ca = nav.clipped_a();
+    cb = nav.clipped_b();
     return true;
 }
 
@@ -113,15 +114,15 @@ void draw_course_line(Frame &f, HostMessage &course) {
         navdata::display_circle.wrapped_difference(float(course.value.i), f.nav.displayed_heading);
     const int32_t a = table_degree(wrapped);
     const Pixel from = f.st.aircraft_point;
-    const Pixel to{render::to_pixel(from.x + kCourseLineLength * f.nav.sine[a]),
-                   render::to_pixel(from.y - kCourseLineLength * f.nav.cosine[a])};
+    const Pixel to{render::to_pixel(from.x + kCourseLineLength * f.nav.sin_table[a]),
+                   render::to_pixel(from.y - kCourseLineLength * f.nav.cos_table[a])};
     Pixel ca, cb;
     if (clip(f.nav, from, to, ca, cb)) render::draw_line(f.s, ca.x, ca.y, cb.x, cb.y, palette::dark_red);
 }
 
 void draw_route(Frame &f) {
     DisplayState &st = f.st;
-    navdata::NavData &data = f.nav.nav_data;
+    navdata::NavData &data = f.nav.nav;
     if (st.flight_plan_pending) {
         f.nav.load_flight_plan();
         st.flight_plan_pending = false;
@@ -131,10 +132,10 @@ void draw_route(Frame &f) {
     if (data.working_leg_count() == 0) return;
     for (size_t i = 0; i + 1 < data.published_leg_count(); ++i) {
         f.nav.place_plan_point(i, f.reference_angle, st.range_scale);
-        const Pixel a = f.screen_point(f.nav.plan_offset);
+        const Pixel a = render::screen_point(f.nav.plan_offset);
         render::draw_cross_mark(f.s, a.x, a.y);
         f.nav.place_plan_point(i + 1, f.reference_angle, st.range_scale);
-        const Pixel b = f.screen_point(f.nav.plan_offset);
+        const Pixel b = render::screen_point(f.nav.plan_offset);
         render::draw_cross_mark(f.s, b.x, b.y);
         Pixel ca, cb;
         if (!clip(f.nav, a, b, ca, cb)) continue;
@@ -173,7 +174,7 @@ void draw_navaids(Frame &f) {
         if (ndb) {
             f.bitmap_at(kBmpNdb, x, y);
             if (o & OPT_NDB_FREQ) {
-                f.textf(kFontMicro5, x + 2, y - 8, palette::magenta, "%03.0f", double(e.frequency));
+                f.fixed(kFontMicro5, x + 2, y - 8, palette::magenta, kWhole3, double(e.frequency));
                 if (o & OPT_NDB_BRG) f.text_at(kFontMicro5, x - 4, y + 18, palette::magenta, f.bearing_label());
             } else if (o & OPT_NDB_ID) {
                 f.text_at(kFontMicro5, x + 3, y + 18, palette::magenta, e.id);
@@ -181,7 +182,7 @@ void draw_navaids(Frame &f) {
         } else {
             f.bitmap_at(kBmpVor, x, y);
             if (o & OPT_VOR_FREQ) {
-                f.textf(kFontMicro5, x - 2, y - 6, palette::white, "%06.2f", double(e.frequency));
+                f.fixed(kFontMicro5, x - 2, y - 6, palette::white, kHundredths6, double(e.frequency));
                 if (o & OPT_VOR_BRG) f.text_at(kFontMicro5, x - 2, y + 18, palette::white, f.bearing_label());
             } else if (o & OPT_VOR_ID) {
                 f.text_at(kFontMicro5, x + 3, y + 18, palette::white, e.id);
@@ -226,26 +227,21 @@ void draw_traffic(Frame &f) {
         f.st.traffic_timer = 0.0f;
         nav.refresh_traffic();
     } else {
-        nav.traffic_cursor = nav.traffic_list;
+        nav.rewind_traffic();
     }
-    for (; nav.traffic_cursor != nullptr;) {
-        const auto *node = static_cast<const unsigned char *>(nav.traffic_cursor);
-        ObjectRef ref;
-        std::memcpy(&ref, node + hostlist::traffic::kRef, sizeof ref);
-        std::memcpy(&nav.traffic_cursor, node + hostlist::traffic::kNext, sizeof nav.traffic_cursor);
+    for (ObjectRef ref; nav.next_traffic(ref);) {
         if (host_object_is_valid(&ref) == 0) continue;
         GeoPosition pos{};
         host_object_get_position(&ref, &pos);
         nav.place_position(pos.latitude, pos.longitude, f.reference_angle, f.st.range_scale);
-        const Pixel p = f.screen_point(nav.position_offset);
+        const Pixel p = render::screen_point(nav.position_offset);
         if (!in_symbol_window(p.x, p.y)) continue;
         const double r = (pos.altitude - nav.own_position.altitude) / 100.0;
         const uint32_t colour = (r <= -kTrafficLevelBand || r >= kTrafficLevelBand) ? palette::blue
-                                : nav.position_vector[2] <= kTrafficNearNm      ? palette::orange
+                                : nav.position_vector.distance() <= kTrafficNearNm      ? palette::orange
                                                                                : palette::yellow;
         render::fill_rect(f.s, p.x - 3, p.y - 3, p.x + 4, p.y + 4, colour);
-        std::snprintf(f.text(), f.text_size(), "%+03.0f", r);
-        f.text_at(kFontTiny7, p.x - 7, r <= 0 ? p.y + 5 : p.y - 11, colour, f.text());
+        f.fixed(kFontTiny7, p.x - 7, r <= 0 ? p.y + 5 : p.y - 11, colour, kSignedWhole3, r);
     }
 }
 
@@ -263,7 +259,7 @@ const char *leg_name(Frame &f, const navdata::FlightPlanLeg &leg) {
 void draw_data_block(Frame &f) {
     DisplayState &st = f.st;
     NavState &nav = f.nav;
-    navdata::NavData &data = nav.nav_data;
+    navdata::NavData &data = nav.nav;
     const uint32_t colour = st.data_text_colour;
     const int32_t left = st.data_column, left_value = left + kDataValueOffset;
     const int32_t right = kDataRightColumn, right_value = right + kDataValueOffset;
@@ -277,7 +273,7 @@ void draw_data_block(Frame &f) {
         // The working list may be shorter than the published one after a read
         // that failed part way: the leg is then measured no more.
         if (st.leg_index < data.working_leg_count()) nav.update_leg_track(st.leg_index);
-        const double trk = nav.leg_vector[1], dis = nav.leg_vector[2];
+        const double trk = nav.leg_vector.bearing(), dis = nav.leg_vector.distance();
 
         f.text_at(kFontAscii10, left, 250, colour, "DTK : ");
         if (st.leg_index != st.dtk_leg) {
@@ -286,20 +282,20 @@ void draw_data_block(Frame &f) {
             st.dtk_value = navdata::display_circle.wrapped_difference(leg.course_from_previous, leg.variation);
             st.dtk_leg = st.leg_index;
         }
-        f.textf(kFontAscii10, left_value, 250, colour, "%03.0f", double(st.dtk_value));
+        f.fixed(kFontAscii10, left_value, 250, colour, kWhole3, double(st.dtk_value));
         f.text_at(kFontAscii10, left, 20, colour, "TRK : ");
-        f.textf(kFontAscii10, left_value, 20, colour, "%03.0f", trk);
+        f.fixed(kFontAscii10, left_value, 20, colour, kWhole3, trk);
         f.text_at(kFontAscii10, right, 20, colour, "DIS : ");
-        f.textf(kFontAscii10, right_value, 20, colour, "%06.1f", dis);
-        const float gs = nav.ground_speed();
+        f.fixed(kFontAscii10, right_value, 20, colour, kTenths6, dis);
+        const float gs = nav.motion.ground_speed_fps;
         f.text_at(kFontAscii10, left, 40, colour, "GS- : ");
-        f.textf(kFontAscii10, left_value, 40, colour, "%03.0f", double(gs) / navdata::FEET_PER_NM * 3600.0);
+        f.fixed(kFontAscii10, left_value, 40, colour, kWhole3, double(gs) / navdata::FEET_PER_NM * 3600.0);
         f.text_at(kFontAscii10, right, 40, colour, "ETE : ");
         f.text_at(kFontAscii10, right_value, 40, colour, format_ete(f.text(), f.text_size(), dis, gs));
     }
 
     // Waypoint passage: inside 5 miles and moving away again.
-    const double dis = nav.leg_vector[2];
+    const double dis = nav.leg_vector.distance();
     if (dis < kPassageNm && dis > st.previous_distance) {
         if (host_sound_is_playing(st.ping) == 0) st.ping = host_sound_play_file("GPSPING.WAV");
         ++st.leg_index;

@@ -5,7 +5,6 @@
 #include "frame/plugin.h"
 #include "navdisplay/controls.h"
 #include "navdisplay/display.h"
-#include "navdisplay/nav.h"
 #include "navdisplay/page.h"
 #include "navdisplay/state.h"
 
@@ -44,12 +43,14 @@ void release_resources() {
 // No guard: every call reloads the database and marks the flight plan again.
 void on_global_start() {
     DisplayState &s = state();
-    std::memset(&s.zoom_request, 0, sizeof s.zoom_request);
+    // Zeroed and filled again: a request left all zero would never be
+    // answered, and a display on the external zoom would stay dark.
+    fill_zoom_request(s.zoom_request);
     s.aircraft_point = kAircraftPoint;
     s.data_column = kDataColumn;
     s.options |= OPT_ENABLED;
     s.flight_plan_pending = true;
-    navdata::NavData &data = nav_state().nav_data;
+    navdata::NavData &data = nav_state().nav;
     data.load_airports();
     data.load_navaids();
     data.load_waypoints();

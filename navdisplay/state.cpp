@@ -4,6 +4,7 @@
 
 #include "frame/host_api.h"
 #include "frame/message.h"
+#include "navdisplay/display.h"
 
 namespace navdisplay {
 
@@ -13,10 +14,12 @@ constexpr int32_t kFeetPerPixelPerZoom = 450;
 constexpr int32_t kZoomRequestNumber = 6;
 
 DisplayState g_state;
+render::NavState g_nav_state;
 
 }  // namespace
 
 DisplayState &state() { return g_state; }
+render::NavState &nav_state() { return g_nav_state; }
 
 void fill_zoom_request(HostMessage &m) {
     std::memset(&m, 0, sizeof m);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "navdata/angle.h"
+#include "navdisplay/number_format.h"
 
 namespace navdisplay {
 namespace {
@@ -21,8 +22,14 @@ constexpr double kEteMaxSeconds = 99999.0 * 3600.0 + 59.0 * 60.0;
 
 const char *format_bearing_distance(char *buf, size_t size, double bearing_true, float variation,
                                     double distance_nm) {
+    // "%03.0lf/%-.0lf", in two parts.
     const float magnetic = navdata::display_circle.wrapped_difference(bearing_true, variation);
-    std::snprintf(buf, size, "%03.0lf/%-.0lf", double(magnetic), distance_nm);
+    char *end = format_fixed(buf, size, kWhole3, double(magnetic));
+    const size_t used = size_t(end - buf);
+    if (used + 1 < size) {
+        *end++ = '/';
+        format_fixed(end, size - used - 1, kWhole, distance_nm);
+    }
     return buf;
 }
 

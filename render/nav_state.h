@@ -71,7 +71,8 @@ public:
     void update_leg_track(size_t i);
 
     // Clips the segment A-B to the window: 1 when some part is inside, the
-    // ends then in clip_a and clip_b (A the clipped end when one was inside).
+    // ends then in clip_a and clip_b, possibly exchanged (with one end
+    // inside, clip_a is the clipped end and clip_b the inside one).
     int clip_to_window(int32_t bx, int32_t by, int32_t ax, int32_t ay, int32_t left, int32_t top,
                        int32_t right, int32_t bottom);
     // The clipped ends as whole pixels, truncated toward zero.

@@ -141,7 +141,11 @@ void fill_rect(DrawSurface *s, int32_t left, int32_t top, int32_t right, int32_t
         fill_run(first, size_t(y1 - y0) * size_t(s->pitch), colour);
         return;
     }
-    for (int64_t y = y0; y < y1; ++y, first += s->pitch) fill_run(first, size_t(x1 - x0), colour);
+    // Later rows are copies of the first, which is still in cache.
+    const size_t run = size_t(x1 - x0);
+    fill_run(first, run, colour);
+    for (int64_t y = 1; y < y1 - y0; ++y)
+        std::memcpy(first + ptrdiff_t(y) * s->pitch, first, run * sizeof *first);
 }
 
 void draw_circle(DrawSurface *s, int32_t cx, int32_t cy, int32_t radius, uint32_t colour) {

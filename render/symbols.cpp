@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "frame/host_api.h"
+#include "render/primitives.h"
+#include "render/text.h"
 
 namespace render {
 
@@ -31,6 +33,14 @@ void draw_picture(DrawSurface *s, BitmapRecord *picture, Pixel corner) {
 
 void draw_symbol(DrawSurface *s, BitmapRecord *symbol, Pixel map_point) {
     draw_picture(s, symbol, symbol_corner(map_point));
+}
+
+void draw_zoom_selector(DrawSurface *s, BitmapRecord *selector, FontRecord *font,
+                        int32_t auto_value, int32_t zoom, char *buf, size_t size) {
+    if (auto_value == 0) return;
+    host_bitmap_draw(s, selector, kSelectorCorner.x, kSelectorCorner.y, zoom);
+    draw_textf(s, font, kZoomNumberAnchor.x, kZoomNumberAnchor.y, rgb(255, 255, 255), buf, size,
+               "%d", zoom);
 }
 
 }  // namespace render

@@ -2,6 +2,7 @@
 // selects. The pictures themselves are the host's.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame/abi.h"
@@ -54,5 +55,12 @@ void draw_picture(DrawSurface *s, BitmapRecord *picture, Pixel corner);
 
 // A map symbol centred on its map point.
 void draw_symbol(DrawSurface *s, BitmapRecord *symbol, Pixel map_point);
+
+// The zoom selector showing `zoom`, with the number in white at its side;
+// only on a display that keeps its own zoom (auto value non-zero). The
+// number is formatted into the caller's text buffer.
+constexpr Pixel kZoomNumberAnchor{188, 10};
+void draw_zoom_selector(DrawSurface *s, BitmapRecord *selector, FontRecord *font,
+                        int32_t auto_value, int32_t zoom, char *buf, size_t size);
 
 }  // namespace render

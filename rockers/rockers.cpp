@@ -86,16 +86,8 @@ void on_prepare(InstanceHandle h) {
     if (auto *b = frame::block_of<RockerBlock>(h)) prepare(*b);
 }
 
-// The block's message, retyped and sent.
-void send_int(HostMessage &m, uint32_t data_tag, uint32_t request, int32_t value) {
-    frame::set_int(m, value);
-    frame::set_data_tag(m, data_tag);
-    frame::set_request(m, request);
-    host_send_message(&m);
-}
-
-void send_real(HostMessage &m, uint32_t data_tag, uint32_t request, float value) {
-    frame::set_real(m, value);
+// Sends the block's message, its value set already, for one value.
+void send(HostMessage &m, uint32_t data_tag, uint32_t request) {
     frame::set_data_tag(m, data_tag);
     frame::set_request(m, request);
     host_send_message(&m);
@@ -106,15 +98,18 @@ void send_real(HostMessage &m, uint32_t data_tag, uint32_t request, float value)
 // it engaged it.
 void follow_autopilot(RockerBlock &b) {
     HostMessage &m = b.message;
-    send_int(m, kAutopilotOn, frame::kGetd, 0);
+    frame::set_int(m, 0);
+    send(m, kAutopilotOn, frame::kGetd);
     g_autopilot_on = frame::get_int(m);
     if (g_autopilot_on == 0) {
         if (b.engaged) {
             b.engaged = 0;
-            send_int(m, kVerticalSpeedMode, frame::kSetd, 0);
+            frame::set_int(m, 0);
+            send(m, kVerticalSpeedMode, frame::kSetd);
         }
     } else {
-        send_int(m, kVerticalSpeedMode, frame::kGetd, 0);
+        frame::set_int(m, 0);
+        send(m, kVerticalSpeedMode, frame::kGetd);
         if (frame::get_int(m) == 0) b.engaged = 0;
     }
 }
@@ -139,18 +134,22 @@ int32_t on_mouse(InstanceHandle h, DrawSurface *s, int32_t, int32_t y, uint32_t)
     auto *b = frame::block_of<RockerBlock>(h);
     if (b == nullptr || g_autopilot_on == 0) return 1;
     HostMessage &m = b->message;
-    send_real(m, kVerticalSpeedCommand, frame::kGetd, 0.0f);
+    frame::set_real(m, 0.0f);
+    send(m, kVerticalSpeedCommand, frame::kGetd);
     float command = -frame::get_float(m);
     if (!b->engaged) {
-        send_int(m, kVerticalSpeedMode, frame::kSetd, 1);
+        frame::set_int(m, 1);
+        send(m, kVerticalSpeedMode, frame::kSetd);
     } else if (upper) {
         command += b->step;
         if (command > b->upper_limit) command = b->upper_limit;
-        send_real(m, kVerticalSpeedCommand, frame::kSetd, -command);
+        frame::set_real(m, -command);
+        send(m, kVerticalSpeedCommand, frame::kSetd);
     } else {
         command -= b->step;
         if (command < b->lower_limit) command = b->lower_limit;
-        send_real(m, kVerticalSpeedCommand, frame::kSetd, -command);
+        frame::set_real(m, -command);
+        send(m, kVerticalSpeedCommand, frame::kSetd);
     }
     b->engaged = 1;
     return 1;

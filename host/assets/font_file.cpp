@@ -70,10 +70,12 @@ FontData parse_font(std::span<const uint8_t> bytes, const std::string &file) {
 }
 
 std::vector<uint8_t> encode_font(const FontData &f) {
-    std::vector<uint8_t> out{uint8_t(kMagic[0]), uint8_t(kMagic[1]), uint8_t(kMagic[2]), uint8_t(kMagic[3]),
-                             1, uint8_t(f.cell_width), uint8_t(f.cell_height), uint8_t(f.first),
-                             uint8_t(f.count()), uint8_t(f.replacement), 0, 0};
+    std::vector<uint8_t> out = {uint8_t(kMagic[0]),    uint8_t(kMagic[1]),       uint8_t(kMagic[2]),
+                                uint8_t(kMagic[3]),    1,                        uint8_t(f.cell_width),
+                                uint8_t(f.cell_height), uint8_t(f.first),        uint8_t(f.count()),
+                                uint8_t(f.replacement), 0,                       0};
     const size_t rb = row_bytes(f.cell_width);
+    out.reserve(kHeaderSize + size_t(f.count()) * glyph_record_size(f.cell_width, f.cell_height));
     for (int code = f.first; code < f.first + f.count(); ++code) {
         out.push_back(f.advance[size_t(code - f.first)]);
         const uint8_t *g = f.glyph(code);

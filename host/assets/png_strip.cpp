@@ -76,6 +76,7 @@ bool read_rgba(PngContext &ctx, std::vector<uint8_t> &rgba, std::vector<png_byte
     }
     png_set_read_fn(png, &ctx, read_bytes);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_set_chunk_cache_max(png, 64);
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
@@ -99,12 +100,26 @@ bool read_rgba(PngContext &ctx, std::vector<uint8_t> &rgba, std::vector<png_byte
     return true;
 }
 
+// libpng allocates a chunk's declared length before reading it, so a forged
+// length in a short file would cost gigabytes: every chunk must fit the file.
+bool chunks_fit(std::span<const uint8_t> bytes) {
+    for (size_t at = 8; at < bytes.size();) {
+        if (bytes.size() - at < 12) return false;
+        const uint32_t length = uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
+                                uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (length > bytes.size() - at - 12) return false;
+        at += 12 + size_t(length);
+    }
+    return true;
+}
+
 }  // namespace
 
 StripData decode_png_strip(std::span<const uint8_t> bytes, const std::string &file) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (bytes.size() < sizeof kSignature || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0)
         throw AssetError(file, "not a PNG image");
+    if (!chunks_fit(bytes)) throw AssetError(file, "bad PNG: truncated file (a chunk runs past its end)");
 
     PngContext ctx;
     ctx.input = bytes;

@@ -28,7 +28,7 @@ struct StripData {
 // Largest width and total height accepted, and the most frames in a strip.
 constexpr int kMaxImageSide = 32768;
 constexpr int kMaxFrames = 4096;
-constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+constexpr int64_t kMaxImagePixels = int64_t(1) << 24;
 
 // Decodes a bitmap file; throws AssetError naming `file` and the fault.
 StripData decode_png_strip(std::span<const uint8_t> bytes, const std::string &file);

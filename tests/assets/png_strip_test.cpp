@@ -101,6 +101,10 @@ TEST(PngStrip, RejectsBadFilesNamingFileAndFault) {
         EXPECT_NE(decode_error(std::vector<uint8_t>(good.begin(), good.begin() + long(cut))).find("bad PNG"),
                   std::string::npos);
     }
+    // A chunk that claims a gigabyte in a short file is refused before libpng allocates it.
+    std::vector<uint8_t> forged(good.begin(), good.begin() + 33);
+    forged.insert(forged.end(), {0x40, 0, 0, 0, 't', 'E', 'X', 't', 'F', 'r', 'a', 'm', 'e', 's', 0, '2', 0, 0, 0, 0});
+    EXPECT_NE(decode_error(forged).find("chunk runs past its end"), std::string::npos);
     auto corrupt = good;
     corrupt[corrupt.size() / 2] ^= 0xFF;
     EXPECT_NE(decode_error(corrupt).find("bad PNG"), std::string::npos);
@@ -120,6 +124,10 @@ TEST(PngStrip, RejectsImagesBeyondTheLimits) {
     // A header that claims 40000 x 1 pixels: refused before any pixel is read.
     const std::vector<uint8_t> row(40000 * 3, 0);
     EXPECT_NE(decode_error(raw_png(40000, 1, PNG_COLOR_TYPE_RGB, 8, row, nullptr, nullptr)).find("bad PNG"),
+              std::string::npos);
+    // 5000 x 4000 one-bit grey: each side allowed, the whole too large.
+    const std::vector<uint8_t> bits(625 * 4000, 0);
+    EXPECT_NE(decode_error(raw_png(5000, 4000, PNG_COLOR_TYPE_GRAY, 1, bits, nullptr, nullptr)).find("image too large"),
               std::string::npos);
 }
 

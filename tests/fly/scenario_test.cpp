@@ -104,6 +104,11 @@ TEST(Scenario, PanelErrors) {
     // A definition that does not parse names the scenario's line of it.
     std::string bad = base + "[[panel]]\nname = \"com\"\nplugin = \"radio_com\"\ndefinition = \"msg1 {target=elec\"\n";
     EXPECT_EQ(error_of(bad), "s.toml:19: the definition of \"com\", line 1: message group without '}'");
+    // Names become file names: nothing that leaves the output folder.
+    EXPECT_EQ(error_of(base + "[[panel]]\nplugin = \"navdisplay\"\nname = \"../display\"\n"),
+              "s.toml:18: 'name' must be a plain name of letters, digits, '_', '-' and '.', not \"../display\"");
+    EXPECT_EQ(error_of(base + "[aircraft]\nmodel = \"a/b\"\n"),
+              "s.toml:17: 'model' must be a plain name of letters, digits, '_', '-' and '.', not \"a/b\"");
     EXPECT_EQ(error_of(base + "[[panel]]\nplugin = \"navdisplay\"\nname = \"display\"\n"),
               "s.toml:16: a second panel item named \"display\"");
 }

@@ -220,3 +220,12 @@ TEST_F(Tables, SampleWorldLoads) {
     EXPECT_GE(nav_.navaids().size(), 10u);
     EXPECT_GE(nav_.waypoints().size(), 20u);
 }
+
+TEST_F(Tables, LargeTableWithRepeatedKeysAnswersFirstInLoadOrder) {
+    std::vector<Record> rows;
+    for (int i = 0; i < 3000; ++i) rows.push_back(rec("K" + std::to_string(i % 1000), "I", "n", double(i)));
+    podlib::write_archive("system/waypoint.pod", {{"DATABASE\\WAYPOINT.DBD", podlib::encode_table(Table::waypoints, rows)}});
+    ASSERT_EQ(nav_.load_waypoints(), 1);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(nav_.waypoint_by_key(("K" + std::to_string(i)).c_str()), double(i)) << i;
+    for (int i = 1000; i < 3000; ++i) ASSERT_EQ(nav_.waypoint_by_key(("K" + std::to_string(i)).c_str()), 0.0) << i;
+}

@@ -74,12 +74,11 @@ TEST(ClipSegment, DegenerateWindowsAndNonFiniteInputEnd) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     ClipPoint a{0, 0}, b{100, 100};
-    clip_segment(a, b, render::ClipWindow{60, 60, 40, 40});
+    EXPECT_EQ(clip_segment(a, b, render::ClipWindow{60, 60, 40, 40}), 0);
     ClipPoint c{-inf, 100}, d{inf, 120};
     clip_segment(c, d, kMapWindow);
     ClipPoint e{nan, 100}, f{0, nan};
-    clip_segment(e, f, kMapWindow);
-    SUCCEED();
+    clip_segment(e, f, kMapWindow);  // finishing at all is the point here
 }
 
 TEST(ToPixel, TruncatesTowardZeroAndSaturates) {

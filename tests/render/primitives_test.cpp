@@ -85,37 +85,32 @@ TEST(SurfacePlot, WritesInsideAndDropsEveryPixelOutside) {
     EXPECT_TRUE(t.outside_untouched());
 }
 
-TEST(DrawLine, EqualEndpointsWriteOnePixel) {
-    TestSurface t(20, 20, 24);
-    draw_line(t.get(), 4, 9, 4, 9, kInk);
-    EXPECT_EQ(t.written(), (PixelSet{{4, 9}}));
-}
+struct KnownLine {
+    int x0, y0, x1, y1;
+    PixelSet pixels;
+};
 
-TEST(DrawLine, ShallowLinesStepLate) {
-    TestSurface a(20, 20, 24);
-    draw_line(a.get(), 0, 0, 10, 1, kInk);
-    EXPECT_EQ(a.written(), (PixelSet{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0},
-                                     {7, 0}, {8, 0}, {9, 0}, {10, 1}}));
-    TestSurface b(20, 20, 24);
-    draw_line(b.get(), 0, 0, 10, 3, kInk);
-    EXPECT_EQ(b.written(), (PixelSet{{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}, {6, 2},
-                                     {7, 2}, {8, 2}, {9, 2}, {10, 3}}));
-}
+// Single points, the late minor steps of shallow lines, both orders of the
+// ends, a steep line stepping left.
+const KnownLine kKnownLines[] = {
+    {4, 9, 4, 9, {{4, 9}}},
+    {0, 0, 10, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0},
+                   {10, 1}}},
+    {0, 0, 10, 3, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {7, 2}, {8, 2}, {9, 2},
+                   {10, 3}}},
+    {10, 20, 0, 15, {{0, 15}, {1, 15}, {2, 16}, {3, 16}, {4, 17}, {5, 17}, {6, 18}, {7, 18},
+                     {8, 19}, {9, 19}, {10, 20}}},
+    {0, 15, 10, 20, {{0, 15}, {1, 15}, {2, 16}, {3, 16}, {4, 17}, {5, 17}, {6, 18}, {7, 18},
+                     {8, 19}, {9, 19}, {10, 20}}},
+    {5, 0, 3, 6, {{5, 0}, {5, 1}, {5, 2}, {4, 3}, {4, 4}, {4, 5}, {3, 6}}},
+};
 
-TEST(DrawLine, IsDrawnDownwardsWhicheverEndComesFirst) {
-    const PixelSet expected{{0, 15}, {1, 15}, {2, 16}, {3, 16}, {4, 17}, {5, 17},
-                            {6, 18}, {7, 18}, {8, 19}, {9, 19}, {10, 20}};
-    TestSurface a(30, 30, 32), b(30, 30, 32);
-    draw_line(a.get(), 10, 20, 0, 15, kInk);
-    draw_line(b.get(), 0, 15, 10, 20, kInk);
-    EXPECT_EQ(a.written(), expected);
-    EXPECT_EQ(b.written(), expected);
-}
-
-TEST(DrawLine, SteepLineStepsLeft) {
-    TestSurface t(10, 10, 13);
-    draw_line(t.get(), 5, 0, 3, 6, kInk);
-    EXPECT_EQ(t.written(), (PixelSet{{5, 0}, {5, 1}, {5, 2}, {4, 3}, {4, 4}, {4, 5}, {3, 6}}));
+TEST(DrawLine, KnownLinesPixelForPixel) {
+    for (const KnownLine &l : kKnownLines) {
+        TestSurface t(30, 30, 32);
+        draw_line(t.get(), l.x0, l.y0, l.x1, l.y1, kInk);
+        EXPECT_EQ(t.written(), l.pixels) << l.x0 << "," << l.y0 << " " << l.x1 << "," << l.y1;
+    }
 }
 
 // The guard drops what lies off the surface and nothing else, however far
@@ -133,44 +128,31 @@ TEST(DrawLine, GuardKeepsExactlyTheVisiblePixels) {
     }
 }
 
+PixelSet row_of(int y, int from, int to) {
+    PixelSet out;
+    for (int x = from; x < to; ++x) out.insert({x, y});
+    return out;
+}
+
+// Lines reaching far off a 16 x 8 surface finish at once and keep exactly the
+// pixels of the whole walk that fall on it (found by walking the lines in full).
 TEST(DrawLine, ExtremeEndpointsFinishAndDrawTheirVisiblePart) {
-    TestSurface row(16, 8, 20);
-    draw_line(row.get(), INT_MIN, 5, INT_MAX, 5, kInk);
-    PixelSet full_row;
-    for (int x = 0; x < 16; ++x) full_row.insert({x, 5});
-    EXPECT_EQ(row.written(), full_row);
-
-    TestSurface diagonal(16, 8, 20);
-    draw_line(diagonal.get(), INT_MAX, INT_MAX, INT_MIN, INT_MIN, kInk);
-    PixelSet cells;
-    for (int i = 0; i < 8; ++i) cells.insert({i, i});
-    EXPECT_EQ(diagonal.written(), cells);
-
-    // A long shallow line whose visible part starts deep into the walk.
-    const int64_t x0 = -2000000000, y0 = -3, x1 = 2000000000, y1 = 9;
-    TestSurface shallow(16, 8, 20);
-    draw_line(shallow.get(), int32_t(x0), int32_t(y0), int32_t(x1), int32_t(y1), kInk);
-    PixelSet expected;
-    // Its row changes once every third of a billion columns; around x = 0 it
-    // is row 3. These expectations come from walking the whole line.
-    for (int x = 0; x < 16; ++x) expected.insert({x, 3});
-    EXPECT_EQ(shallow.written(), expected);
-
-    // Walking leftwards, its minor step falling on the visible column 0.
-    TestSurface leftwards(16, 8, 20);
-    draw_line(leftwards.get(), INT_MIN, 8, INT_MAX, 0, kInk);
-    expected.clear();
-    for (int x = 1; x < 16; ++x) expected.insert({x, 3});
-    expected.insert({0, 4});
-    EXPECT_EQ(leftwards.written(), expected);
-
-    TestSurface steep(16, 8, 20);
-    draw_line(steep.get(), -5, INT_MIN, 20, INT_MAX, kInk);
-    expected.clear();
-    for (int y = 0; y < 8; ++y) expected.insert({7, y});
-    EXPECT_EQ(steep.written(), expected);
-    for (TestSurface *t : {&row, &diagonal, &shallow, &leftwards, &steep})
-        EXPECT_TRUE(t->outside_untouched());
+    PixelSet diagonal, steep, leftwards = row_of(3, 1, 16);
+    for (int i = 0; i < 8; ++i) diagonal.insert({i, i}), steep.insert({7, i});
+    leftwards.insert({0, 4});  // its minor step falls on column 0
+    const KnownLine lines[] = {
+        {INT_MIN, 5, INT_MAX, 5, row_of(5, 0, 16)},
+        {INT_MAX, INT_MAX, INT_MIN, INT_MIN, diagonal},
+        {-2000000000, -3, 2000000000, 9, row_of(3, 0, 16)},
+        {INT_MIN, 8, INT_MAX, 0, leftwards},
+        {-5, INT_MIN, 20, INT_MAX, steep},
+    };
+    for (const KnownLine &l : lines) {
+        TestSurface t(16, 8, 20);
+        draw_line(t.get(), l.x0, l.y0, l.x1, l.y1, kInk);
+        EXPECT_EQ(t.written(), l.pixels) << l.x0 << "," << l.y0 << " " << l.x1 << "," << l.y1;
+        EXPECT_TRUE(t.outside_untouched());
+    }
 }
 
 TEST(FillRect, IsHalfOpenAndEmptyWhenAnEdgePairMeets) {
@@ -198,11 +180,17 @@ TEST(FillRect, IsCutToTheSurface) {
     TestSurface t(10, 6, 14);
     fill_rect(t.get(), -5, 4, 30, 100, kInk);
     fill_rect(t.get(), INT_MIN, INT_MIN, INT_MAX, 1, kInk);
-    PixelSet expected;
-    for (int x = 0; x < 10; ++x) expected.insert({x, 0}), expected.insert({x, 4}),
-                                     expected.insert({x, 5});
+    PixelSet expected = row_of(0, 0, 10);
+    expected.merge(row_of(4, 0, 10));
+    expected.merge(row_of(5, 0, 10));
     EXPECT_EQ(t.written(), expected);
     EXPECT_TRUE(t.outside_untouched());
+
+    // A pitch below the width: rows must not reach into the words after.
+    TestSurface narrow(12, 4, 8);
+    fill_rect(narrow.get(), 0, 0, 12, 4, kInk);
+    draw_line(narrow.get(), 0, 3, 11, 3, kInk);
+    EXPECT_TRUE(narrow.guard_untouched());
 }
 
 TEST(FillRect, WholeRowsOfAnUnpaddedSurfaceStopAtTheirLastRow) {
@@ -211,33 +199,19 @@ TEST(FillRect, WholeRowsOfAnUnpaddedSurfaceStopAtTheirLastRow) {
         TestSurface t(width, 40, width);
         fill_rect(t.get(), -1, 3, width + 1, 37, kInk);
         PixelSet expected;
-        for (int y = 3; y < 37; ++y)
-            for (int x = 0; x < width; ++x) expected.insert({x, y});
+        for (int y = 3; y < 37; ++y) expected.merge(row_of(y, 0, width));
         EXPECT_EQ(t.written(), expected);
         EXPECT_TRUE(t.guard_untouched());
-        for (int y = 3; y < 37; ++y) ASSERT_EQ(t.at(width - 1, y), kInk);
     }
 }
 
-TEST(FillRect, NeverPassesThePitchOfANarrowPitchSurface) {
-    // A pitch below the width: rows must not reach into the next row's words.
-    TestSurface t(12, 4, 8);
-    fill_rect(t.get(), 0, 0, 12, 4, kInk);
-    draw_line(t.get(), 0, 3, 11, 3, kInk);
-    EXPECT_TRUE(t.guard_untouched());
-}
-
-TEST(DrawCircle, RadiusOneWritesTheFourNeighbours) {
-    TestSurface t(12, 12, 15);
-    draw_circle(t.get(), 5, 5, 1, kInk);
-    EXPECT_EQ(t.written(), (PixelSet{{5, 6}, {5, 4}, {6, 5}, {4, 5}}));
-}
-
-TEST(DrawCircle, RadiusBelowOneWritesNothing) {
+TEST(DrawCircle, RadiusOneWritesTheFourNeighboursAndBelowOneNothing) {
     TestSurface t(12, 12, 15);
     draw_circle(t.get(), 5, 5, 0, kInk);
     draw_circle(t.get(), 5, 5, -4, kInk);
     EXPECT_TRUE(t.written().empty());
+    draw_circle(t.get(), 5, 5, 1, kInk);
+    EXPECT_EQ(t.written(), (PixelSet{{5, 6}, {5, 4}, {6, 5}, {4, 5}}));
 }
 
 const PixelSet kRadius3{{5, 8}, {5, 2}, {8, 5}, {2, 5}, {6, 8}, {4, 8}, {6, 2}, {4, 2},
@@ -266,14 +240,12 @@ TEST(DrawCrossMark, FourMagentaPixelsAroundAnEmptyCentre) {
     draw_cross_mark(t.get(), 5, 5);
     EXPECT_EQ(t.written(), (PixelSet{{5, 2}, {5, 8}, {2, 5}, {8, 5}}));
     EXPECT_EQ(t.at(5, 2), rgb(255, 0, 255));
-}
 
-TEST(DrawCrossMark, AtTheCornerOnlyTwoArmsShow) {
-    TestSurface t(12, 12, 15);
-    draw_cross_mark(t.get(), 0, 0);
-    EXPECT_EQ(t.written(), (PixelSet{{0, 3}, {3, 0}}));
-    draw_cross_mark(t.get(), INT_MIN, INT_MAX);
-    EXPECT_TRUE(t.outside_untouched());
+    TestSurface corner(12, 12, 15);
+    draw_cross_mark(corner.get(), 0, 0);
+    draw_cross_mark(corner.get(), INT_MIN, INT_MAX);
+    EXPECT_EQ(corner.written(), (PixelSet{{0, 3}, {3, 0}}));
+    EXPECT_TRUE(corner.outside_untouched());
 }
 
 }  // namespace

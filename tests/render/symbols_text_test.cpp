@@ -90,6 +90,21 @@ TEST_F(HostDrawing, RoseAndSymbolsGoToTheBitmapService) {
                                         "host_bitmap_draw(\"airp2.PBM\", 96, 223, 0)"}));
 }
 
+TEST_F(HostDrawing, ZoomSelectorOnlyWithAnAutoValue) {
+    BitmapRecord selector = {};
+    FontRecord ascii = {};
+    name(selector.name, "nd_zark_selector.pbg");
+    name(ascii.name, "FTASCI10.RAW");
+    char buf[16];
+    draw_zoom_selector(&surface, &selector, &ascii, 0, 2, buf, sizeof buf);
+    EXPECT_TRUE(host.log().calls().empty());
+    draw_zoom_selector(&surface, &selector, &ascii, 3, 3, buf, sizeof buf);
+    EXPECT_EQ(host.log().of_any({kEntryBitmapDraw, kEntryFontDrawText}),
+              (std::vector<std::string>{
+                  "host_bitmap_draw(\"nd_zark_selector.pbg\", 176, 0, 3)",
+                  "host_font_draw_text(\"FTASCI10.RAW\", 188, 10, 0xffffff, \"3\")"}));
+}
+
 TEST_F(HostDrawing, TextsAreFormattedWhole) {
     FontRecord micro = {}, ascii = {};
     name(micro.name, "FTMICRO5.RAW");

@@ -40,9 +40,7 @@ public:
         for (int y = 0; y < surface_.height; ++y)
             for (int x = surface_.width; x < surface_.pitch; ++x)
                 if (at(x, y) != kSentinel) return false;
-        for (size_t i = size_t(surface_.pitch) * surface_.height; i < words_.size(); ++i)
-            if (words_[i] != kSentinel) return false;
-        return true;
+        return guard_untouched();
     }
 
     bool guard_untouched() const {

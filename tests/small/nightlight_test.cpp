@@ -11,7 +11,7 @@ using panelhost::BusValue;
 
 class NightlightTest : public small_test::PluginTest {
 protected:
-    void SetUp() override { plugin = &host.load(NIGHTLIGHT_PATH); }
+    void SetUp() override { plugin = &host.load(PLUGIN_nightlight); }
 
     // Model files for the night models given (0 to 3) of base name Plane1.
     void models(const std::vector<int> &present) {

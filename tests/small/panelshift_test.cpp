@@ -10,7 +10,7 @@ namespace {
 class PanelshiftTest : public small_test::PluginTest {
 protected:
     void SetUp() override {
-        plugin = &host.load(PANELSHIFT_PATH);
+        plugin = &host.load(PLUGIN_panelshift);
         instance(*plugin, "");
         host.log().clear();
     }

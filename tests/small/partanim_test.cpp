@@ -27,7 +27,7 @@ protected:
     }
     void load_text(const std::string &text) {
         root.write(kConfigPath, text);
-        plugin = &host.load(PARTANIM_PATH);
+        plugin = &host.load(PLUGIN_partanim);
     }
 
     // The frames set for a part during `slices` slices of `dt` seconds, one
@@ -203,7 +203,7 @@ TEST_F(PartanimTest, ACountOutsideItsRangeGivesNoParts) {
         host.log().clear();
         root.write(kConfigPath, std::string("numP ") + count + "\nPart\n" +
                                     part("User aircraft", 65, "door", "0,0", "0.05,0,0", "NULL"));
-        panelhost::Plugin &p = host.load(PARTANIM_PATH);
+        panelhost::Plugin &p = host.load(PLUGIN_partanim);
         EXPECT_TRUE(host.log().of(kEntryAlloc).empty());
         EXPECT_TRUE(host.log().of(kEntryStreamReadString).empty());
         p.key(65, 0);
@@ -222,7 +222,7 @@ TEST_F(PartanimTest, AFailedTableAllocationLeavesNoParts) {
 }
 
 TEST_F(PartanimTest, AMissingFileLeavesThePlugInIdle) {
-    plugin = &host.load(PARTANIM_PATH);
+    plugin = &host.load(PLUGIN_partanim);
     EXPECT_EQ(host.log().of(kEntryStreamOpen),
               (std::vector<std::string>{"host_stream_open(\"modules\\\\pc\\\\partanim.txt\", \"rt\" -> 0)"}));
     EXPECT_TRUE(host.log().of(kEntryStreamReadObject).empty());

@@ -34,19 +34,8 @@ std::string drawn(const char *strip, int x, int y, int frame) {
            ", " + std::to_string(frame) + ")";
 }
 
-TEST_F(RadioTest, ComLoadsAndFreesItsStripsInOrder) {
-    panelhost::Plugin &p = host.load(RADIO_COM_PATH);
-    EXPECT_EQ(host.log().of_any({kEntryBitmapLoad, kEntryRegisterClass}),
-              (std::vector<std::string>{"host_bitmap_load(\"mvcom.pbg\" -> 0)", "host_bitmap_load(\"mvcomdec.pbg\" -> 0)",
-                                        "host_register_class('gage', 'Mg_c')"}));
-    host.log().clear();
-    p.kill();
-    EXPECT_EQ(host.log().of(kEntryBitmapFree),
-              (std::vector<std::string>{"host_bitmap_free(\"mvcom.pbg\")", "host_bitmap_free(\"mvcomdec.pbg\")"}));
-}
-
 TEST_F(RadioTest, ComDrawsBothFrequenciesOnTheSlantAndPresentsKeyed) {
-    panelhost::Instance &com = powered_head(RADIO_COM_PATH);
+    panelhost::Instance &com = powered_head(PLUGIN_radio_com);
     tune(1, 2, 0, 121.500f);
     tune(1, 2, 1, 118.000f);
     host.log().clear();
@@ -61,7 +50,7 @@ TEST_F(RadioTest, ComDrawsBothFrequenciesOnTheSlantAndPresentsKeyed) {
 }
 
 TEST_F(RadioTest, ComClearsAndDrawsTheOrangeLine) {
-    panelhost::Instance &com = powered_head(RADIO_COM_PATH);
+    panelhost::Instance &com = powered_head(PLUGIN_radio_com);
     surface.fill(kBackground);
     ASSERT_TRUE(com.draw(surface));
     for (int y = 0; y < surface.height(); ++y)
@@ -72,7 +61,7 @@ TEST_F(RadioTest, ComClearsAndDrawsTheOrangeLine) {
 }
 
 TEST_F(RadioTest, NavClearsWithoutALine) {
-    panelhost::Instance &nav = powered_head(RADIO_NAV_PATH);
+    panelhost::Instance &nav = powered_head(PLUGIN_radio_nav);
     surface.fill(kBackground);
     ASSERT_TRUE(nav.draw(surface));
     for (uint32_t word : surface.words()) ASSERT_EQ(word, 0u);
@@ -96,8 +85,8 @@ TEST_F(RadioTest, DecimalFramesRoundUpToTheStep) {
         {false, 117.95f, 9, 19},   // 94 / 5 = 18.8
         {false, 110.50f, 2, 10},   // 50 / 5 exactly
     };
-    panelhost::Instance &com = powered_head(RADIO_COM_PATH);
-    panelhost::Instance &nav = instance(host.load(RADIO_NAV_PATH), kPowered);
+    panelhost::Instance &com = powered_head(PLUGIN_radio_com);
+    panelhost::Instance &nav = instance(host.load(PLUGIN_radio_nav), kPowered);
     for (const Tuning &t : cases) {
         tune(t.com ? 1 : 2, 2, 0, t.frequency);
         host.log().clear();
@@ -113,7 +102,7 @@ TEST_F(RadioTest, DecimalFramesRoundUpToTheStep) {
 // Values no radio gives still make defined frames (the host shows nothing
 // for frames outside its strips).
 TEST_F(RadioTest, FrequenciesOutsideTheBandDrawDefinedFrames) {
-    panelhost::Instance &com = powered_head(RADIO_COM_PATH);
+    panelhost::Instance &com = powered_head(PLUGIN_radio_com);
     for (float f : {-5.3f, 0.0f, 3.0e9f, FLT_MAX, -FLT_MAX, NAN, INFINITY}) {
         tune(1, 2, 0, f);
         host.log().clear();
@@ -127,7 +116,7 @@ TEST_F(RadioTest, FrequenciesOutsideTheBandDrawDefinedFrames) {
 }
 
 TEST_F(RadioTest, PowerDecidesWhetherAHeadDrawsAtAll) {
-    for (const char *path : {RADIO_COM_PATH, RADIO_NAV_PATH, RADIO_ADF_PATH, RADIO_XPDR_PATH}) {
+    for (const char *path : {PLUGIN_radio_com, PLUGIN_radio_nav, PLUGIN_radio_adf, PLUGIN_radio_xpdr}) {
         SCOPED_TRACE(path);
         panelhost::Instance &head = powered_head(path, -1.0);
         surface.fill(kBackground);
@@ -146,14 +135,14 @@ TEST_F(RadioTest, PowerDecidesWhetherAHeadDrawsAtAll) {
 // A head whose definition names no power message stays dark instead of
 // sending what its fresh block held.
 TEST_F(RadioTest, AHeadWithoutPowerMessageStaysDark) {
-    panelhost::Instance &com = instance(host.load(RADIO_COM_PATH), "");
+    panelhost::Instance &com = instance(host.load(PLUGIN_radio_com), "");
     host.log().clear();
     EXPECT_FALSE(com.draw(surface));
     EXPECT_EQ(host.log().of(kEntryObjectGetRadioFrequency).size(), 0u);
 }
 
 TEST_F(RadioTest, TransponderDigitsSitOneColumnLeftOfTheAdfs) {
-    panelhost::Instance &xpdr = powered_head(RADIO_XPDR_PATH);
+    panelhost::Instance &xpdr = powered_head(PLUGIN_radio_xpdr);
     tune(8, 1, 0, 7700.0f);
     host.log().clear();
     EXPECT_TRUE(xpdr.draw(surface));
@@ -177,7 +166,7 @@ TEST_F(RadioTest, AdfFormatsFourDigitsCharacterByCharacter) {
         {12345.0f, {1, 2, 3, 4}},                           // five digits: the first four
         {FLT_MAX, {3, 4, 0, 2}}, {-FLT_MAX, {0, 3, 4, 0}}, {NAN, {0, 0, 0, 0}},
     };
-    panelhost::Instance &adf = powered_head(RADIO_ADF_PATH);
+    panelhost::Instance &adf = powered_head(PLUGIN_radio_adf);
     surface.fill(kBackground);
     for (const AdfCase &c : cases) {
         tune(64, 1, 0, c.value);
@@ -189,14 +178,6 @@ TEST_F(RadioTest, AdfFormatsFourDigitsCharacterByCharacter) {
             << c.value;
     }
     for (uint32_t word : surface.words()) ASSERT_EQ(word, 0u);
-}
-
-TEST_F(RadioTest, EachHeadAnswersOnlyItsOwnClass) {
-    panelhost::Plugin &adf = host.load(RADIO_ADF_PATH);
-    EXPECT_EQ(host.instantiate(adf, fourcc("gage"), fourcc("Mg_c")), nullptr);
-    EXPECT_EQ(host.log().of(kEntryAlloc).size(), 0u);
-    panelhost::Instance &ok = instance(adf, kPowered);
-    EXPECT_NE(ok.block(), nullptr);
 }
 
 }  // namespace

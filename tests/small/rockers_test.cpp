@@ -20,7 +20,7 @@ constexpr const char *kRocker =
 
 class RockerTest : public small_test::PluginTest {
 protected:
-    void SetUp() override { plugin = &host.load(ROCKERS_PATH); }
+    void SetUp() override { plugin = &host.load(PLUGIN_rockers); }
 
     void autopilot(int32_t on) { host.bus().set(fourcc("ap__"), fourcc("apOn"), BusValue::integer(on)); }
     double command() { return host.bus().get(fourcc("ap__"), fourcc("VS_C"))->as_double(); }
@@ -69,13 +69,6 @@ TEST_F(RockerTest, PictureLoadsOnceFromPrepareOrFirstDraw) {
     host.log().clear();
     plugin->kill();
     EXPECT_EQ(host.log().of(kEntryBitmapFree), (std::vector<std::string>{"host_bitmap_free(\"rocker.pbg\")"}));
-}
-
-TEST_F(RockerTest, ANeverPreparedRockerFreesNothing) {
-    instance(*plugin, kRocker);
-    host.log().clear();
-    plugin->kill();
-    EXPECT_TRUE(host.log().of(kEntryBitmapFree).empty());
 }
 
 // Rockers share one picture record: the second one's picture replaces the

@@ -1,6 +1,7 @@
 // assetpreview FOLDER OUT.png: draws sample gauges with the assets of FOLDER
 // the way the plug-ins place them, magnified, to look the pictures over.
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -32,7 +33,7 @@ void fill(const DrawSurface &s, int l, int t, int r, int b, uint32_t c) {
 
 void circle(const DrawSurface &s, int cx, int cy, int r, uint32_t c) {
     for (int i = 0; i < 3600; ++i)
-        plot(s, int(std::lround(cx + r * std::sin(i * M_PI / 1800))), int(std::lround(cy - r * std::cos(i * M_PI / 1800))), c);
+        plot(s, int(std::lround(cx + r * std::sin(i * std::numbers::pi / 1800))), int(std::lround(cy - r * std::cos(i * std::numbers::pi / 1800))), c);
 }
 
 void display(FileAssetLibrary &lib, const DrawSurface &s, int heading) {

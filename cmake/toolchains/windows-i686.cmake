@@ -1,0 +1,23 @@
+# 32-bit Windows DLLs for the real host, cross-built with Debian's mingw-w64.
+# The win32 thread model needs no winpthread DLL; with the static runtime the
+# DLLs import only the C runtime and kernel32.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(SUITE_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${SUITE_MINGW_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${SUITE_MINGW_PREFIX}-g++-win32)
+set(CMAKE_RC_COMPILER ${SUITE_MINGW_PREFIX}-windres)
+
+# SSE2 arithmetic, rounding as on the other targets. (For this target gcc
+# assumes only 4-byte stack alignment on entry and realigns where SSE needs it,
+# so a host that calls in with a 4-byte aligned stack is safe.)
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_OBJDUMP ${SUITE_MINGW_PREFIX}-objdump CACHE FILEPATH "objdump for the target")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SUITE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
