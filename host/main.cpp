@@ -178,9 +178,14 @@ int main(int argc, char **argv) {
         if (command == "list") return list(dir);
         if (command == "fly") return fly(options, quiet);
         if (command == "serve") {
+#ifdef PANELHOST_LIVE
             serve.session.scenario = options.scenario;
             serve.session.paths = options.paths;
             return panelhost::live::serve(serve);
+#else
+            std::fprintf(stderr, "panelhost: this build has no live panel (cpp-httplib was not found)\n");
+            return 2;
+#endif
         }
         std::fprintf(stderr, "panelhost: unknown command '%s'\n\n", command.c_str());
         usage(stderr);
