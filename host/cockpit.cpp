@@ -271,7 +271,8 @@ void Cockpit::update_world() {
 
 void Cockpit::frame() {
     double dt = scenario_.step;
-    while (next_event_ < scenario_.events.size() && scenario_.events[next_event_].at <= time() + dt * 0.5)
+    while (play_events_ && next_event_ < scenario_.events.size() &&
+           scenario_.events[next_event_].at <= time() + dt * 0.5)
         apply(scenario_.events[next_event_++]);
 
     std::optional<double> commanded;
@@ -295,13 +296,24 @@ void Cockpit::frame() {
     host_->frame_seconds = float(dt);
     for (Plugin *p : plugins_) p->time_slice(float(dt));
     for (Instance *i : subsystems_) i->update();
+    draw_gauges();
+    host_->advance(dt);
+    ++frame_;
+    observe();
+}
+
+void Cockpit::draw_gauges() {
     for (GaugeView &g : gauges_) {
         g.shown = g.instance->draw(g.surface);
         g.keyed = host_->presented().keyed;
         g.key = host_->presented().key;
     }
-    host_->advance(dt);
-    ++frame_;
+}
+
+void Cockpit::redraw() {
+    host_->frame_seconds = 0;
+    draw_gauges();
+    host_->frame_seconds = float(scenario_.step);
     observe();
 }
 
@@ -346,20 +358,19 @@ Image Cockpit::shown(const GaugeView &g) {
 }
 
 Image Cockpit::panel_picture() const {
-    constexpr int kMargin = 8;
     int w = 0, h = 0;
     for (const GaugeView &g : gauges_) {
         w = std::max(w, g.x + g.surface.width());
         h = std::max(h, g.y + g.surface.height());
     }
-    Image img(w + 2 * kMargin, h + 2 * kMargin, kPanelColour);
+    Image img(w + 2 * kPanelMargin, h + 2 * kPanelMargin, kPanelColour);
     for (const GaugeView &g : gauges_) {
         if (g.shown) {
-            img.blit(g.surface.view(), g.x + kMargin, g.y + kMargin, g.keyed, g.key);
+            img.blit(g.surface.view(), g.x + kPanelMargin, g.y + kPanelMargin, g.keyed, g.key);
         } else {
             Image dark(g.surface.width(), g.surface.height());
             DrawSurface view{dark.pixels.data(), dark.width, dark.height, dark.width};
-            img.blit(view, g.x + kMargin, g.y + kMargin);
+            img.blit(view, g.x + kPanelMargin, g.y + kPanelMargin);
         }
     }
     return img;

@@ -65,6 +65,13 @@ public:
 
     // One frame: due events, the flight, the world, then every plug-in.
     void frame();
+    // Every gauge drawn again with no time passing (a paused panel that was
+    // clicked shows the answer).
+    void redraw();
+    // An event applied now, as the scenario's own are at their time.
+    void apply(const Event &e);
+    // Whether the scenario's timed events are applied (on by default).
+    void play_events(bool on) { play_events_ = on; }
     long frames() const { return frame_; }
     double time() const { return double(frame_) * scenario_.step; }
     // Frames that make up the scenario's duration.
@@ -86,8 +93,8 @@ private:
     void prepare_run_folder(const std::filesystem::path &run, const CockpitPaths &paths);
     void resolve_route();
     void load_panel(const CockpitPaths &paths);
-    void apply(const Event &e);
     void update_world();
+    void draw_gauges();
     void observe();  // host state changes into the flight log
     [[noreturn]] void fail_at(int line, const std::string &what) const;
 
@@ -105,6 +112,7 @@ private:
     std::vector<GaugeView> gauges_;
     FlightLog log_;
     size_t next_event_ = 0;
+    bool play_events_ = true;
     long frame_ = 0;
     double nearby_timer_ = 0;
     // Observed host state.
@@ -114,7 +122,8 @@ private:
     int32_t sounds_seen_ = 0;
 };
 
-// Panel background colour.
+// Panel background colour, and its border around the gauges.
 constexpr uint32_t kPanelColour = 0x303438;
+constexpr int kPanelMargin = 8;
 
 }  // namespace panelhost

@@ -8,6 +8,7 @@
 
 #include "host/fly.h"
 #include "host/host.h"
+#include "host/serve/serve_command.h"
 
 namespace {
 
@@ -18,11 +19,16 @@ void usage(FILE *out) {
     std::fprintf(out,
                  "usage: panelhost [fly] [SCENARIO] [--out DIR] [--plugins DIR] [--world DIR] [--assets DIR]\n"
                  "                 [--no-animation] [--quiet]\n"
+                 "       panelhost serve [SCENARIO] [--port N] [--address ADDR] [--speed X] [--no-events]\n"
+                 "                 [--plugins DIR] [--world DIR] [--assets DIR]\n"
                  "       panelhost list [--plugins DIR]\n"
                  "\n"
                  "  fly     fly a scenario (the default command): every gauge of its panel is drawn\n"
                  "          at each frame; writes PNG snapshots, the panel picture, the animated\n"
                  "          picture and the flight log into the output folder (docs/scenario.md)\n"
+                 "  serve   fly a scenario in real time behind a web page (docs/live.md): the panel\n"
+                 "          as the plug-ins draw it, clicks and keys sent to them, controls for\n"
+                 "          pause, speed, power, lights, autopilot, radios and restart\n"
                  "  list    load the nine plug-ins as the simulator does and show what each\n"
                  "          registered, which callbacks it filled and which files it asked for\n"
                  "\n"
@@ -35,6 +41,12 @@ void usage(FILE *out) {
                  "  --assets DIR    folder of the fonts and bitmaps (default: the build's)\n"
                  "  --no-animation  skip the animated picture\n"
                  "  --quiet         no progress bar and no summary\n"
+                 "  --port N        serve: the port to listen on (default 8650; 0: any free port)\n"
+                 "  --address ADDR  serve: the address to listen on (default 127.0.0.1, this machine\n"
+                 "                  only; name another, such as 0.0.0.0, to let other machines in)\n"
+                 "  --speed X       serve: simulated seconds per second to start with, 1 to 16\n"
+                 "  --no-events     serve: leave out the scenario's timed events; only the page\n"
+                 "                  acts on the panel\n"
                  "  -h, --help      this text\n"
                  "\n"
                  "A scenario's [folders] table overrides --plugins, --world and --assets.\n",
@@ -87,6 +99,16 @@ int fly(const panelhost::FlyOptions &options, bool quiet) {
     return 0;
 }
 
+// A whole number within [lo, hi] from an option's value.
+int number(const std::string &text, int lo, int hi) {
+    char *end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v < lo || v > hi)
+        throw std::invalid_argument("'" + text + "' is not a whole number from " + std::to_string(lo) + " to " +
+                                    std::to_string(hi));
+    return int(v);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -96,6 +118,7 @@ int main(int argc, char **argv) {
     options.paths.world = PANELHOST_WORLD_DIR;
     options.paths.assets = PANELHOST_ASSETS_DIR;
     bool quiet = false;
+    panelhost::live::ServeOptions serve;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -119,6 +142,14 @@ int main(int argc, char **argv) {
                 options.animation = false;
             } else if (a == "--quiet") {
                 quiet = true;
+            } else if (a == "--port") {
+                serve.port = number(value(), 0, 65535);
+            } else if (a == "--address") {
+                serve.address = value();
+            } else if (a == "--speed") {
+                serve.session.speed = number(value(), 1, 16);
+            } else if (a == "--no-events") {
+                serve.session.events = false;
             } else if (!a.empty() && a[0] != '-') {
                 positional.push_back(a);
             } else {
@@ -130,12 +161,12 @@ int main(int argc, char **argv) {
             return 2;
         }
     }
-    if (!positional.empty() && (positional[0] == "fly" || positional[0] == "list")) {
+    if (!positional.empty() && (positional[0] == "fly" || positional[0] == "list" || positional[0] == "serve")) {
         command = positional[0];
         positional.erase(positional.begin());
     }
     if (command.empty()) command = "fly";
-    if (positional.size() > (command == "fly" ? 1u : 0u)) {
+    if (positional.size() > (command == "list" ? 0u : 1u)) {
         std::fprintf(stderr, "panelhost: unexpected argument '%s'\n\n", positional.back().c_str());
         usage(stderr);
         return 2;
@@ -146,6 +177,16 @@ int main(int argc, char **argv) {
     try {
         if (command == "list") return list(dir);
         if (command == "fly") return fly(options, quiet);
+        if (command == "serve") {
+#ifdef PANELHOST_LIVE
+            serve.session.scenario = options.scenario;
+            serve.session.paths = options.paths;
+            return panelhost::live::serve(serve);
+#else
+            std::fprintf(stderr, "panelhost: this build has no live panel (cpp-httplib was not found)\n");
+            return 2;
+#endif
+        }
         std::fprintf(stderr, "panelhost: unknown command '%s'\n\n", command.c_str());
         usage(stderr);
         return 2;

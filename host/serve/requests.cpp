@@ -1,0 +1,191 @@
+#include "host/serve/requests.h"
+
+#include <cmath>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+namespace panelhost::live {
+namespace {
+
+using nlohmann::json;
+
+[[noreturn]] void bad(const std::string &what) { throw RequestError(400, what); }
+
+// The fields of one request body, read by name. Unknown fields are refused
+// so that a misspelt one is not silently ignored.
+class Body {
+public:
+    explicit Body(const std::string &text) {
+        if (text.size() > kMaxBodyBytes) throw RequestError(413, "the request body is over " + std::to_string(kMaxBodyBytes) + " bytes");
+        j_ = json::parse(text, nullptr, false);
+        if (j_.is_discarded()) bad("the request body is not valid JSON");
+        if (!j_.is_object()) bad("the request body must be a JSON object");
+    }
+
+    bool has(const char *key) {
+        known_.insert(key);
+        return j_.contains(key);
+    }
+    const json &at(const char *key) {
+        if (!has(key)) bad(std::string("'") + key + "' is missing");
+        return j_.at(key);
+    }
+    std::string string(const char *key) {
+        const json &v = at(key);
+        if (!v.is_string()) bad(std::string("'") + key + "' must be a string");
+        return v.get<std::string>();
+    }
+    int64_t integer(const char *key, int64_t lo, int64_t hi, std::optional<int64_t> fallback = std::nullopt) {
+        if (fallback && !has(key)) return *fallback;
+        const json &v = at(key);
+        if (!v.is_number_integer()) bad(std::string("'") + key + "' must be a whole number");
+        // Unsigned values past the signed range are refused by the bounds.
+        if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(INT64_MAX)) out_of(key, lo, hi);
+        int64_t n = v.get<int64_t>();
+        if (n < lo || n > hi) out_of(key, lo, hi);
+        return n;
+    }
+    double number(const char *key, double lo, double hi) {
+        const json &v = at(key);
+        if (!v.is_number()) bad(std::string("'") + key + "' must be a number");
+        double d = v.get<double>();
+        if (!std::isfinite(d) || d < lo || d > hi) out_of(key, lo, hi);
+        return d;
+    }
+    bool boolean(const char *key) {
+        const json &v = at(key);
+        if (!v.is_boolean()) bad(std::string("'") + key + "' must be true or false");
+        return v.get<bool>();
+    }
+    // Refuses fields that no reader asked for.
+    void finish() const {
+        for (auto it = j_.begin(); it != j_.end(); ++it)
+            if (!known_.count(it.key())) bad("unknown field '" + it.key() + "'");
+    }
+
+private:
+    [[noreturn]] static void out_of(const char *key, double lo, double hi) {
+        char text[128];
+        std::snprintf(text, sizeof text, "'%s' must lie between %g and %g", key, lo, hi);
+        throw RequestError(422, text);
+    }
+
+    json j_;
+    std::set<std::string> known_;
+};
+
+Command event(Event e) {
+    Command c;
+    c.kind = Command::kEvent;
+    c.event = std::move(e);
+    return c;
+}
+
+// Radio kinds as the frequency service numbers them, with the values a
+// head of that kind can be tuned to.
+struct RadioKind {
+    const char *name;
+    int kind;
+    double lo, hi;
+};
+constexpr RadioKind kRadios[] = {
+    {"com", 1, 118.0, 136.975},
+    {"nav", 2, 108.0, 117.95},
+    {"adf", 64, 100, 1799},
+    {"xpdr", 8, 0, 7777},
+};
+
+Event radio(Body &b) {
+    std::string name = b.string("radio");
+    const RadioKind *r = nullptr;
+    for (const RadioKind &k : kRadios)
+        if (name == k.name) r = &k;
+    if (r == nullptr) bad("'radio' must be one of com, nav, adf, xpdr, not \"" + name + "\"");
+    Event e;
+    e.kind = Event::kRadio;
+    e.radio_kind = r->kind;
+    e.radio_unit = int(b.integer("unit", 1, 2, 1));
+    std::string which = b.has("which") ? b.string("which") : "active";
+    if (which != "active" && which != "standby") bad("'which' must be active or standby");
+    e.radio_which = which == "active" ? 0 : 1;
+    e.value = b.number("value", r->lo, r->hi);
+    if (r->kind == 8) {
+        // A transponder code is four octal digits.
+        if (e.value != std::floor(e.value)) throw RequestError(422, "a transponder code is a whole number");
+        for (long v = long(e.value); v > 0; v /= 10)
+            if (v % 10 > 7) throw RequestError(422, "a transponder code has the digits 0 to 7 only");
+    }
+    return e;
+}
+
+}  // namespace
+
+Command parse_click(const std::string &text, const PanelFacts &panel) {
+    Body b(text);
+    Event e;
+    e.kind = Event::kClick;
+    e.gauge = b.string("gauge");
+    const GaugeArea *area = nullptr;
+    for (const GaugeArea &g : panel.gauges)
+        if (g.name == e.gauge) area = &g;
+    if (area == nullptr) throw RequestError(404, "no gauge of the panel is named \"" + e.gauge + "\"");
+    e.x = int32_t(b.integer("x", INT32_MIN, INT32_MAX));
+    e.y = int32_t(b.integer("y", INT32_MIN, INT32_MAX));
+    if (e.x < 0 || e.y < 0 || e.x >= area->width || e.y >= area->height) {
+        char what[160];
+        std::snprintf(what, sizeof what, "(%d, %d) lies outside the gauge \"%s\" of %d x %d pixels", e.x, e.y,
+                      e.gauge.c_str(), area->width, area->height);
+        throw RequestError(422, what);
+    }
+    e.buttons = uint32_t(b.integer("buttons", 1, 7, 1));
+    b.finish();
+    return event(std::move(e));
+}
+
+Command parse_key(const std::string &text) {
+    Body b(text);
+    Event e;
+    e.kind = Event::kKey;
+    e.key = int32_t(b.integer("code", 1, 255));
+    e.modifiers = int32_t(b.integer("modifiers", 0, 7, 0));
+    b.finish();
+    return event(std::move(e));
+}
+
+Command parse_control(const std::string &text, const PanelFacts &panel) {
+    Body b(text);
+    std::string action = b.string("action");
+    Command c;
+    if (action == "pause") {
+        c.kind = Command::kPause;
+    } else if (action == "resume") {
+        c.kind = Command::kResume;
+    } else if (action == "restart") {
+        c.kind = Command::kRestart;
+    } else if (action == "speed") {
+        c.kind = Command::kSpeed;
+        c.speed = b.number("speed", kMinSpeed, kMaxSpeed);
+    } else if (action == "power") {
+        if (!panel.has_power) throw RequestError(409, "the scenario names no power bus to switch");
+        c.event.kind = Event::kPower;
+        c.event.on = b.boolean("on");
+    } else if (action == "light") {
+        c.event.kind = Event::kLight;
+        c.event.light = int(b.integer("switch", 1, 3));
+        c.event.on = b.boolean("on");
+    } else if (action == "autopilot") {
+        if (!panel.has_autopilot) throw RequestError(409, "the scenario names no autopilot");
+        c.event.kind = Event::kAutopilot;
+        c.event.on = b.boolean("on");
+    } else if (action == "radio") {
+        c.event = radio(b);
+    } else {
+        bad("unknown action \"" + action +
+            "\" (pause, resume, speed, restart, power, light, autopilot or radio)");
+    }
+    b.finish();
+    return c;
+}
+
+}  // namespace panelhost::live

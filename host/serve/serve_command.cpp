@@ -1,0 +1,42 @@
+#include "host/serve/serve_command.h"
+
+#include <pthread.h>
+
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "host/serve/server.h"
+
+namespace panelhost::live {
+
+int serve(const ServeOptions &options) {
+    // Every thread started from here on leaves SIGINT and SIGTERM to the
+    // one that waits for them and stops the server.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+    LiveSession session(options.session);
+    LiveServer server(session);
+    int port = server.bind(options.address, options.port);
+    std::string host = options.address.find(':') != std::string::npos ? "[" + options.address + "]" : options.address;
+    std::printf("live panel of %s on http://%s:%d/ (Ctrl+C stops it)\n", session.description().value("name", "").c_str(),
+                host.c_str(), port);
+    std::fflush(stdout);
+
+    std::thread waiter([&] {
+        int signal = 0;
+        sigwait(&stop_signals, &signal);
+        server.stop();
+    });
+    server.run();
+    // Stopped some other way: wake the waiter so that it can end.
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return 0;
+}
+
+}  // namespace panelhost::live

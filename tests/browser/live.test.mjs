@@ -1,0 +1,147 @@
+// The live panel end to end: the host serving the bundled scenario, the page
+// in headless Chromium, clicks and keys through the real mouse and keyboard.
+//
+//   PANELHOST=build/default/host/panelhost node --test tests/browser/live.test.mjs
+//
+// ARTEFACTS names the folder for the screenshot (default: the working folder).
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { spawn } from "node:child_process";
+import { mkdtempSync, rmSync, mkdirSync } from "node:fs";
+import { tmpdir } from "node:os";
+import path from "node:path";
+import { chromium } from "playwright-core";
+
+const PANELHOST = process.env.PANELHOST;
+const ARTEFACTS = process.env.ARTEFACTS || ".";
+const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
+
+function startHost() {
+  const host = spawn(PANELHOST, ["serve", "--port", "0", "--no-events"], { stdio: ["ignore", "pipe", "inherit"] });
+  const port = new Promise((resolve, reject) => {
+    let out = "";
+    host.stdout.on("data", (d) => {
+      out += d;
+      const m = out.match(/http:\/\/127\.0\.0\.1:(\d+)\//);
+      if (m) resolve(Number(m[1]));
+    });
+    host.on("exit", (code) => reject(new Error(`panelhost serve ended with ${code}: ${out}`)));
+  });
+  return { host, port };
+}
+
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+async function until(what, check, ms = 5000) {
+  const end = Date.now() + ms;
+  for (;;) {
+    const v = await check();
+    if (v) return v;
+    if (Date.now() > end) throw new Error("timed out waiting for " + what);
+    await sleep(50);
+  }
+}
+
+test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, async () => {
+  assert.ok(PANELHOST, "PANELHOST must name the panelhost program");
+  const { host, port } = startHost();
+  const profile = mkdtempSync(path.join(tmpdir(), "panelhost-chromium-"));
+  let context;
+  try {
+    const base = `http://127.0.0.1:${await port}`;
+    context = await chromium.launchPersistentContext(profile, {
+      executablePath: CHROMIUM,
+      headless: true,
+      viewport: { width: 1200, height: 1000 },
+      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+             "--disable-component-update", "--disable-sync"],
+    });
+    const page = context.pages()[0] || (await context.newPage());
+    await page.goto(base + "/");
+    const panel = await (await fetch(base + "/api/panel")).json();
+    const display = panel.gauges.find((g) => g.plugin === "navdisplay");
+    assert.ok(display, "the bundled panel has the navigation display");
+
+    // Pixels of the display, in its own coordinates, as the page shows them.
+    const pixels = (x0, y0, x1, y1) => page.evaluate(([gx, gy, x0, y0, x1, y1]) => {
+      const c = document.getElementById("panel");
+      return Array.from(c.getContext("2d").getImageData(gx + x0, gy + y0, x1 - x0, y1 - y0).data);
+    }, [display.x, display.y, x0, y0, x1, y1]);
+    const map = () => pixels(0, 40, 206, 290);
+    const differ = (a, b) => a.some((v, i) => v !== b[i]);
+    const frames = () => page.evaluate(() => window.liveStats.frames);
+    const lastFrame = () => page.evaluate(() => window.liveStats.lastFrame);
+    const statusText = () => page.locator("#status").textContent();
+    // A real click of the mouse on the display, at display pixel (x, y).
+    const box = await page.locator("#panel").boundingBox();
+    const scale = box.width / panel.panel.width;
+    const click = async (x, y, button = "left") => {
+      const before = await lastFrame();
+      await page.mouse.click(box.x + (display.x + x + 0.5) * scale, box.y + (display.y + y + 0.5) * scale, { button });
+      await until("the click's frame", async () => (await lastFrame()) > before);
+    };
+
+    await until("the first frames", async () => (await frames()) > 3);
+
+    // The frame rate the page reaches, over three seconds of flight.
+    const f0 = await frames(), t0 = Date.now();
+    const moving0 = await map();
+    await sleep(3000);
+    const fps = ((await frames()) - f0) * 1000 / (Date.now() - t0);
+    console.log(`page frame rate: ${fps.toFixed(1)} frames per second`);
+    assert.ok(fps >= 20, `the page shows ${fps.toFixed(1)} frames a second, under 20`);
+    assert.ok(differ(moving0, await map()), "the map moves as the aircraft flies");
+
+    // The display fetches its nearby lists every few seconds; let it, then
+    // hold the flight still so that only the clicks change the picture.
+    await sleep(3000);
+    await page.click("#pause");
+    await until("the pause", async () => (await statusText()).includes("PAUSED"));
+    await sleep(300);
+    const still = await map();
+    assert.ok(!differ(still, await map()), "a paused panel stands still");
+
+    // Airports: the first click adds the identifiers, the fourth turns the
+    // layer off and its indicator mark under the button goes dark.
+    const mark = async () => (await pixels(12, 306, 16, 310)).slice(0, 4);
+    assert.deepEqual(await mark(), [0, 100, 0, 255], "the airports layer starts on");
+    await click(14, 300);
+    assert.ok(differ(still, await map()), "airport labels appear");
+    await click(14, 300);
+    await click(14, 300);
+    await click(14, 300);
+    assert.notDeepEqual(await mark(), [0, 100, 0, 255], "the airports indicator goes out");
+
+    // The zoom corner: a left click zooms in one step.
+    const corner = await pixels(177, 0, 206, 32);
+    const before = await map();
+    await click(190, 12);
+    assert.ok(differ(corner, await pixels(177, 0, 206, 32)), "the zoom selector changes");
+    assert.ok(differ(before, await map()), "the map changes scale");
+
+    // Panel shift: Alt+Insert places window 6.
+    await page.locator("#panel").focus();
+    await page.keyboard.press("Alt+Insert");
+    await until("window 6 placed", async () => (await statusText()).includes("6: 20,20 100x100"));
+
+    await page.click("#pause");
+    await until("the resume", async () => (await statusText()).includes("running"));
+    await sleep(1500);  // the status line shows the rates of a running panel
+    mkdirSync(ARTEFACTS, { recursive: true });
+    const shot = path.join(ARTEFACTS, "live-panel.png");
+    await page.screenshot({ path: shot });
+    console.log(`screenshot: ${shot}`);
+
+    // A browser that goes away leaves the host serving.
+    await context.close();
+    context = null;
+    const after = await (await fetch(base + "/api/status")).json();
+    assert.equal(after.error, "");
+  } finally {
+    if (context) await context.close();
+    rmSync(profile, { recursive: true, force: true });
+    const ended = new Promise((done) => host.on("exit", (code, signal) => done({ code, signal })));
+    host.kill("SIGTERM");
+    assert.deepEqual(await ended, { code: 0, signal: null }, "the host stops cleanly on SIGTERM");
+  }
+});

@@ -1,0 +1,172 @@
+#include "host/serve/server.h"
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace panelhost::live {
+namespace {
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+// The bundled scenario without its timed events, served on a free port.
+class ServerTest : public ::testing::Test {
+protected:
+    static SessionOptions options() {
+        SessionOptions o;
+        o.scenario = SERVE_TEST_SCENARIO;
+        o.paths = {SERVE_TEST_PLUGINS, SERVE_TEST_WORLD, SERVE_TEST_ASSETS};
+        o.events = false;
+        return o;
+    }
+    void SetUp() override {
+        session_ = std::make_unique<LiveSession>(options());
+        server_ = std::make_unique<LiveServer>(*session_);
+        port_ = server_->bind("127.0.0.1", 0);
+        serving_ = std::thread([this] { server_->run(); });
+        client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
+        client_->set_read_timeout(5, 0);
+    }
+    void TearDown() override {
+        server_->stop();
+        serving_.join();
+    }
+
+    json status() { return json::parse(client_->Get("/api/status")->body); }
+    int post(const char *path, const std::string &body) {
+        auto r = client_->Post(path, body, "application/json");
+        return r ? r->status : -1;
+    }
+    void pause() {
+        ASSERT_EQ(post("/api/control", R"({"action":"pause"})"), 202);
+        for (int i = 0; i < 100 && !status().value("paused", false); ++i) std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(status().value("paused", false));
+    }
+
+    std::unique_ptr<LiveSession> session_;
+    std::unique_ptr<LiveServer> server_;
+    std::thread serving_;
+    std::unique_ptr<httplib::Client> client_;
+    int port_ = 0;
+};
+
+TEST_F(ServerTest, ServesThePageThePanelAndItsFrames) {
+    auto page = client_->Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_NE(page->body.find("<canvas id=\"panel\""), std::string::npos);
+
+    json panel = json::parse(client_->Get("/api/panel")->body);
+    ASSERT_FALSE(panel["gauges"].empty());
+    EXPECT_EQ(panel["gauges"][0]["name"], "display");
+    EXPECT_EQ(panel["gauges"][0]["width"], 206);
+
+    auto frame = client_->Get("/api/frame?after=-1");
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->get_header_value("Content-Type"), "image/png");
+    EXPECT_EQ(frame->body.substr(1, 3), "PNG");
+    long first = std::stol(frame->get_header_value("X-Frame"));
+    // The next request waits for a newer frame.
+    auto next = client_->Get(("/api/frame?after=" + std::to_string(first)).c_str());
+    EXPECT_GT(std::stol(next->get_header_value("X-Frame")), first);
+}
+
+TEST_F(ServerTest, BadRequestsAreRefusedAndChangeNothing) {
+    pause();
+    long published = session_->latest()->number();
+    const std::pair<const char *, std::string> bad[] = {
+        {"/api/click", "{not json"},
+        {"/api/click", R"({"gauge":"nowhere","x":1,"y":1})"},
+        {"/api/click", R"({"gauge":"display","x":206,"y":10})"},
+        {"/api/click", R"({"gauge":"display","x":10,"y":-1})"},
+        {"/api/key", R"({"code":"A"})"},
+        {"/api/control", R"({"action":"speed","speed":100})"},
+        {"/api/control", R"({"action":"resume","now":true})"},
+        {"/api/key", std::string(64 * 1024, ' ')},
+    };
+    const int expected[] = {400, 404, 422, 422, 400, 422, 400, 413};
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        auto r = client_->Post(bad[i].first, bad[i].second, "application/json");
+        ASSERT_TRUE(r) << i;
+        EXPECT_EQ(r->status, expected[i]) << bad[i].second.substr(0, 60);
+        EXPECT_TRUE(json::parse(r->body).contains("error")) << i;
+    }
+    EXPECT_EQ(client_->Get("/api/frame?after=abc")->status, 400);
+    EXPECT_EQ(client_->Get("/api/click")->status, 405);
+    EXPECT_EQ(client_->Get("/api/nothing")->status, 404);
+    std::this_thread::sleep_for(100ms);
+    // Nothing reached the simulation: it published no frame and stays paused.
+    EXPECT_EQ(session_->latest()->number(), published);
+    EXPECT_TRUE(status()["paused"]);
+
+    // A good one does.
+    EXPECT_EQ(post("/api/key", R"({"code":45,"modifiers":4})"), 202);
+    auto frame = session_->frame_after(published, 2000ms);
+    EXPECT_GT(frame->number(), published);
+    json windows = frame->status()["windows"];
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0], json({{"number", 6}, {"x", 20}, {"y", 20}, {"width", 100}, {"height", 100}}));
+}
+
+TEST_F(ServerTest, ClientsThatGoAwayLeaveTheHostServing) {
+    for (int i = 0; i < 5; ++i) {
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(uint16_t(port_));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        // A frame request, or half a command, and then gone.
+        std::string req = i % 2 ? "GET /api/frame?after=-1 HTTP/1.1\r\nHost: x\r\n\r\n"
+                                : "POST /api/click HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"ga";
+        ASSERT_EQ(send(fd, req.data(), req.size(), MSG_NOSIGNAL), ssize_t(req.size()));
+        close(fd);
+    }
+    std::this_thread::sleep_for(200ms);
+    json s = status();
+    EXPECT_EQ(s["error"], "");
+    EXPECT_FALSE(s["paused"]);
+    EXPECT_EQ(client_->Get("/api/frame?after=-1")->status, 200);
+}
+
+TEST_F(ServerTest, ControlsActThroughTheBus) {
+    pause();
+    ASSERT_EQ(post("/api/control", R"({"action":"light","switch":2,"on":true})"), 202);
+    ASSERT_EQ(post("/api/control", R"({"action":"autopilot","on":true})"), 202);
+    ASSERT_EQ(post("/api/control", R"({"action":"power","on":false})"), 202);
+    ASSERT_EQ(post("/api/control", R"({"action":"speed","speed":4})"), 202);
+    ASSERT_EQ(post("/api/control", R"({"action":"radio","radio":"adf","value":375})"), 202);
+    json s;
+    for (int i = 0; i < 100; ++i) {
+        s = status();
+        if (s["speed"] == 4.0) break;
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(s["lights"], json({false, true, false}));
+    EXPECT_EQ(s["autopilot"], true);
+    EXPECT_EQ(s["power"], false);
+    bool tuned = false;
+    for (const json &r : s["radios"]) tuned |= r["radio"] == "adf" && r["value"] == 375.0;
+    EXPECT_TRUE(tuned);
+
+    // A restart flies the scenario again from its start, with its own values.
+    double flown = s["time"];
+    ASSERT_EQ(post("/api/control", R"({"action":"restart"})"), 202);
+    for (int i = 0; i < 200 && status()["last_event"] != "restart"; ++i) std::this_thread::sleep_for(20ms);
+    s = status();
+    EXPECT_EQ(s["last_event"], "restart");
+    EXPECT_LE(s["time"].get<double>(), flown);
+    EXPECT_EQ(s["power"], true);
+    EXPECT_EQ(s["error"], "");
+}
+
+}  // namespace
+}  // namespace panelhost::live
