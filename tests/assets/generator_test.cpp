@@ -19,7 +19,7 @@ const fs::path kBuilt = GENERATED_ASSETS;
 
 TEST(Generator, ASecondRunWritesIdenticalFiles) {
     const auto again = assets_test::temp_folder("again");
-    ASSERT_EQ(std::system((std::string(ASSETGEN_PATH) + " '" + again.string() + "'").c_str()), 0);
+    ASSERT_EQ(std::system((std::string(TOOL_RUNNER) + " " + ASSETGEN_PATH + " '" + again.string() + "'").c_str()), 0);
     size_t files = 0;
     for (const auto &e : fs::directory_iterator(again)) {
         const auto name = e.path().filename();

@@ -21,7 +21,7 @@ std::string slurp(const std::filesystem::path &p) {
 
 // Runs podtool in the working folder; its exit status, and its output in `out`.
 int podtool(const std::string &args, std::string *out = nullptr) {
-    const int rc = std::system((std::string("'") + PODTOOL + "' " + args + " >out.txt 2>err.txt").c_str());
+    const int rc = std::system((std::string(TOOL_RUNNER) + " '" + PODTOOL + "' " + args + " >out.txt 2>err.txt").c_str());
     if (out) *out = slurp("out.txt") + slurp("err.txt");
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
