@@ -3,13 +3,17 @@
 #include <png.h>
 
 #include <cstring>
+#include <vector>
 
 #include "host/host.h"
 
 namespace panelhost {
 
-void write_png(const std::filesystem::path &file, const Image &image) {
-    std::vector<uint8_t> rgb(image.pixels.size() * 3);
+namespace {
+
+// The picture as 8-bit RGB rows, and libpng's description of it.
+png_image describe(const Image &image, std::vector<uint8_t> &rgb) {
+    rgb.resize(image.pixels.size() * 3);
     for (size_t i = 0; i < image.pixels.size(); ++i) {
         uint32_t c = image.pixels[i];
         rgb[3 * i] = uint8_t(c >> 16);
@@ -22,8 +26,27 @@ void write_png(const std::filesystem::path &file, const Image &image) {
     p.width = png_uint_32(image.width);
     p.height = png_uint_32(image.height);
     p.format = PNG_FORMAT_RGB;
+    return p;
+}
+
+}  // namespace
+
+void write_png(const std::filesystem::path &file, const Image &image) {
+    std::vector<uint8_t> rgb;
+    png_image p = describe(image, rgb);
     if (!png_image_write_to_file(&p, file.c_str(), 0, rgb.data(), 0, nullptr))
         throw HostError(file.string() + ": cannot write the picture: " + p.message);
+}
+
+std::string encode_png(const Image &image) {
+    std::vector<uint8_t> rgb;
+    png_image p = describe(image, rgb);
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(p);
+    std::string out(size, '\0');
+    if (!png_image_write_to_memory(&p, out.data(), &size, 0, rgb.data(), 0, nullptr))
+        throw HostError(std::string("cannot encode the picture: ") + p.message);
+    out.resize(size);
+    return out;
 }
 
 Image read_png(const std::filesystem::path &file) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "host/output/image.h"
 
@@ -10,5 +11,7 @@ namespace panelhost {
 // Throws HostError naming the file when it cannot be written or read.
 void write_png(const std::filesystem::path &file, const Image &image);
 Image read_png(const std::filesystem::path &file);
+// The PNG file's bytes, for pictures served rather than written.
+std::string encode_png(const Image &image);
 
 }  // namespace panelhost

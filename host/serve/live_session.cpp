@@ -5,7 +5,7 @@
 
 #include <future>
 
-#include "host/serve/frame_png.h"
+#include "host/output/png.h"
 #include "host/serve/key_bindings.h"
 
 namespace panelhost::live {
@@ -51,7 +51,7 @@ struct LiveSession::Flying {
 };
 
 const std::string &LiveFrame::png() const {
-    std::call_once(encoded_, [this] { png_ = png_bytes(panel_); });
+    std::call_once(encoded_, [this] { png_ = encode_png(panel_); });
     return png_;
 }
 
