@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace navdata {
@@ -31,38 +30,23 @@ public:
     // at `records`, each beginning with its key field; the records must stay put.
     void reset(const void *records, size_t stride, size_t count);
     // Adds records first .. first + n - 1, whose key hashes are `hashes`, in
-    // load order: a key already held keeps its earlier record. They can be
-    // found once `finish` has run.
+    // load order: a key already held keeps its earlier record.
     void add(uint32_t first, const uint32_t *hashes, size_t n);
-    void finish();
     // Index of the first record with exactly this key, or -1.
     long find(const char *key) const;
     void clear();
 
 private:
-    // Slots come in groups of eight whose tags are tested as one word. A
-    // slot's tag is 0 when it is empty, otherwise seven bits of the hash with
-    // the top bit set; a record is only read when its tag matches.
-    static constexpr size_t kGroup = 8;
-    static uint8_t tag_of(uint32_t h) { return uint8_t(0x80 | (h >> 25)); }
-    const char *key_at(uint32_t index) const { return records_ + size_t(index) * stride_; }
-    // The slot of the first record with the key in `field`, or of the empty
-    // slot where it would go (`found` tells which).
-    size_t probe(const char *field, uint32_t h, bool &found) const;
+    // Open addressing with linear probing, at most half full. A slot holds
+    // the record's index + 1 in its low `index_bits_` bits (0: empty) and the
+    // top bits of the key's hash above them, so that a record is only read
+    // when those bits match.
+    const char *key_at(uint32_t slot) const { return records_ + size_t((slot & index_mask_) - 1) * stride_; }
+    uint32_t tag_of(uint32_t h) const { return h & ~index_mask_; }
 
-    // Records waiting for `finish`, by the part of the table they go to, so
-    // that each part is filled while it is in the cache.
-    struct Pending {
-        uint32_t hash;
-        uint32_t index;
-    };
-    static constexpr int kGroupsPerPartShift = 9;
-    void insert(uint32_t hash, uint32_t index);
-
-    std::vector<std::vector<Pending>> pending_;
-    size_t group_mask_ = 0;
-    std::vector<uint8_t> tags_;
-    std::unique_ptr<uint32_t[]> indices_;  // record of each tagged slot
+    std::vector<uint32_t> slots_;
+    size_t slot_mask_ = 0;
+    uint32_t index_mask_ = 0;
     const char *records_ = nullptr;
     size_t stride_ = 0;
 };

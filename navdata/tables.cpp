@@ -107,7 +107,6 @@ bool read_records(std::FILE *f, int64_t at, int32_t count, int32_t size, std::ve
         index.add(uint32_t(done), hashes.get(), n);
         done += n;
     }
-    index.finish();
     return true;
 }
 

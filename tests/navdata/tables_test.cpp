@@ -229,3 +229,16 @@ TEST_F(Tables, LargeTableWithRepeatedKeysAnswersFirstInLoadOrder) {
     for (int i = 0; i < 1000; ++i) ASSERT_EQ(nav_.waypoint_by_key(("K" + std::to_string(i)).c_str()), double(i)) << i;
     for (int i = 1000; i < 3000; ++i) ASSERT_EQ(nav_.waypoint_by_key(("K" + std::to_string(i)).c_str()), 0.0) << i;
 }
+
+// A table of two keys repeated over and over (a broken export, say) must not
+// make every insert walk all the earlier records.
+TEST_F(Tables, TableOfFewRepeatedKeysLoadsAndAnswersFirst) {
+    std::vector<Record> rows;
+    for (int i = 0; i < 60000; ++i) rows.push_back(rec(i % 2 ? "TWIN" : "SAME", "I", "n", double(i + 1)));
+    podlib::write_archive("system/waypoint.pod", {{"DATABASE\\WAYPOINT.DBD", podlib::encode_table(Table::waypoints, rows)}});
+    ASSERT_EQ(nav_.load_waypoints(), 1);
+    EXPECT_EQ(nav_.waypoints().size(), rows.size());
+    EXPECT_EQ(nav_.waypoint_by_key("SAME"), 1.0);
+    EXPECT_EQ(nav_.waypoint_by_key("TWIN"), 2.0);
+    EXPECT_EQ(nav_.waypoint_by_key("SAME "), 0.0);
+}

@@ -142,8 +142,9 @@ TEST_F(ServerTest, ControlsActThroughTheBus) {
     ASSERT_EQ(post("/api/control", R"({"action":"light","switch":2,"on":true})"), 202);
     ASSERT_EQ(post("/api/control", R"({"action":"autopilot","on":true})"), 202);
     ASSERT_EQ(post("/api/control", R"({"action":"power","on":false})"), 202);
-    ASSERT_EQ(post("/api/control", R"({"action":"speed","speed":4})"), 202);
     ASSERT_EQ(post("/api/control", R"({"action":"radio","radio":"adf","value":375})"), 202);
+    // Controls act in the order they came: the last one seen means all were.
+    ASSERT_EQ(post("/api/control", R"({"action":"speed","speed":4})"), 202);
     json s;
     for (int i = 0; i < 1000; ++i) {  // up to 20 s on a loaded machine
         s = status();
