@@ -77,6 +77,24 @@ void walk(const LineWalk &w, Plot plot_at) {
     }
 }
 
+// The walk of a line whose pixels all lie on the surface, from the word at
+// `at`: each step moves `major` words, and `minor` more when the error term
+// is positive.
+void walk_inside(uint32_t *pixels, ptrdiff_t at, int64_t dmaj, int64_t dmin, ptrdiff_t major,
+                 ptrdiff_t minor, uint32_t colour) {
+    int64_t error = 2 * dmin - dmaj;
+    for (int64_t i = 0;; ++i) {
+        pixels[at] = colour;
+        if (i == dmaj) return;
+        if (error > 0) {
+            at += minor;
+            error -= dmaj;
+        }
+        error += dmin;
+        at += major;
+    }
+}
+
 // A run of equal words at memory speed: two words per store for a first
 // stretch, then what is written so far copied onto what follows, doubling it
 // up to a chunk that stays in cache (memcpy is vectorised where a plain loop
@@ -121,6 +139,16 @@ void draw_line(DrawSurface *s, int32_t x0, int32_t y0, int32_t x1, int32_t y1, u
     const int step = dx < 0 ? -1 : 1;
     if (dx < 0) dx = -dx;
     const int64_t w = writable_width(s), h = s->height;
+    if (std::min(x0, x1) >= 0 && std::max(x0, x1) < w && y0 >= 0 && y1 < h) {
+        // Wholly on the surface, as most lines of a page are: the same walk
+        // without a bounds test per pixel.
+        const ptrdiff_t pitch = s->pitch;
+        if (dx > dy)
+            walk_inside(s->pixels, ptrdiff_t(y0) * pitch + x0, dx, dy, step, pitch, colour);
+        else
+            walk_inside(s->pixels, ptrdiff_t(y0) * pitch + x0, dy, dx, pitch, step, colour);
+        return;
+    }
     if (dx > dy)
         walk({x0, y0, dx, dy, step, 1, w, h},
              [&](int64_t x, int64_t y) { plot(s, x, y, colour); });
