@@ -16,18 +16,37 @@ constexpr double kFastLimit = 1e9;
 constexpr double kTieWindow = 1e-4;
 constexpr uint64_t kScale[] = {1, 10, 100};
 
+// Powers of ten by decimals, spelled out so that the divisions below are by
+// constants.
+uint64_t split(uint64_t n, int decimals, uint64_t &part) {
+    switch (decimals) {
+    case 1: part = n % 10; return n / 10;
+    case 2: part = n % 100; return n / 100;
+    default: part = 0; return n;
+    }
+}
+
 // The text of v, or 0 when only printf can be sure of it.
 size_t fast_fixed(char *out, size_t room, const FixedFormat &f, double v) {
-    if (!std::isfinite(v) || !(std::fabs(v) < kFastLimit) || f.decimals < 0 || f.decimals > 2) return 0;
+    // Also false for NaN; infinities fail the limit.
+    if (!(std::fabs(v) < kFastLimit) || f.decimals < 0 || f.decimals > 2) return 0;
     const bool negative = std::signbit(v);
     const double scaled = std::fabs(v) * double(kScale[f.decimals]);
-    if (f.decimals > 0 && std::fabs(scaled - std::floor(scaled) - 0.5) < kTieWindow) return 0;
-    // Ties of whole numbers are exact here; nearbyint rounds them to even, as printf does.
-    const uint64_t n = uint64_t(std::nearbyint(scaled));
+    // Below 2^52, so truncation is the floor and adding 2^52 rounds to a whole
+    // number in the current mode: to nearest, ties to even, as printf does
+    // with whole numbers' ties, which are exact here.
+    const double fraction = scaled - double(int64_t(scaled));
+    if (f.decimals > 0 && std::fabs(fraction - 0.5) < kTieWindow) return 0;
+    constexpr double kTwo52 = 4503599627370496.0;
+    // Stored as a double, so that no wider register keeps the bits the
+    // addition rounds away.
+    volatile double shifted = scaled + kTwo52;
+    const uint64_t n = uint64_t(int64_t(shifted - kTwo52));
 
     char digits[32];
     size_t count = 0;
-    uint64_t whole = n / kScale[f.decimals], part = n % kScale[f.decimals];
+    uint64_t part = 0;
+    uint64_t whole = split(n, f.decimals, part);
     for (int d = 0; d < f.decimals; ++d, part /= 10) digits[count++] = char('0' + part % 10);
     if (f.decimals > 0) digits[count++] = '.';
     do {
@@ -42,8 +61,7 @@ size_t fast_fixed(char *out, size_t room, const FixedFormat &f, double v) {
     if (length + 1 > room) return 0;
     char *p = out;
     if (sign) *p++ = sign;
-    std::memset(p, '0', pad);
-    p += pad;
+    for (size_t i = 0; i < pad; ++i) *p++ = '0';
     while (count > 0) *p++ = digits[--count];
     *p = '\0';
     return length;
