@@ -1,19 +1,38 @@
 #include "host/geo.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace panelhost {
 
 double to_radians_arcsec(double arcsec) { return arcsec * (kPi / 648000.0); }
 
+void LatitudeTrig::of(double latitude, double &sine, double &cosine) {
+    // Compared bit for bit, so that -0 and NaN get their own results.
+    if (std::memcmp(&latitude, &latitude_, sizeof latitude) != 0) {
+        sine_ = std::sin(latitude);
+        cosine_ = std::cos(latitude);
+        latitude_ = latitude;
+    }
+    sine = sine_;
+    cosine = cosine_;
+}
+
+void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3]) {
+    LatitudeTrig trig;
+    position_vector(from, to, out, trig);
+}
+
 // The bearing's two terms also give the distance: the central angle is the
 // angle between the two unit vectors, whose cross and dot products they are.
 // atan2 of the two keeps full precision from a few feet to the antipode,
 // with four trigonometric evaluations instead of the haversine's eight.
-void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3]) {
+void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3], LatitudeTrig &from_trig) {
     const double p1 = to_radians_arcsec(from.latitude), p2 = to_radians_arcsec(to.latitude);
     const double dl = to_radians_arcsec(to.longitude - from.longitude);
-    const double s1 = std::sin(p1), c1 = std::cos(p1), s2 = std::sin(p2), c2 = std::cos(p2);
+    double s1, c1;
+    from_trig.of(p1, s1, c1);
+    const double s2 = std::sin(p2), c2 = std::cos(p2);
     const double sl = std::sin(dl), cl = std::cos(dl);
     const double y = sl * c2;
     const double x = c1 * s2 - s1 * c2 * cl;

@@ -16,6 +16,18 @@ double to_radians_arcsec(double arcsec);
 // out[2]: distance in feet.
 void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3]);
 
+// Sine and cosine of the last starting latitude: the bearings of a frame
+// nearly all start at the aircraft. The results are the same as without it
+// (it starts as latitude 0, whose sine and cosine are exact).
+class LatitudeTrig {
+public:
+    void of(double latitude_radians, double &sine, double &cosine);
+
+private:
+    double latitude_ = 0.0, sine_ = 0.0, cosine_ = 1.0;
+};
+void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3], LatitudeTrig &from_trig);
+
 // The position reached from `from` after `feet` along the true bearing
 // `bearing` (radians); the altitude is carried along.
 GeoPosition move_along(const GeoPosition &from, double bearing, double feet);

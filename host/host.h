@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "frame/abi.h"
+#include "host/geo.h"
 #include "host/assets.h"
 #include "host/definition.h"
 #include "host/log.h"
@@ -166,6 +167,8 @@ public:
     Memory &memory() { return memory_; }
     MessageBus &bus() { return bus_; }
     World &world() { return world_; }
+    // The bearing service's trigonometry of the last starting point.
+    LatitudeTrig &bearing_origin() { return bearing_origin_; }
     AssetLibrary &assets() { return *options_.assets; }
     const std::string &root() const { return options_.root; }
     // A plug-in's file name resolved against the root (backslashes become '/').
@@ -256,6 +259,7 @@ private:
 
     HostOptions options_;
     std::array<HostEntry, kServiceCount> services_{};
+    LatitudeTrig bearing_origin_;
     CallLog log_;
     Memory memory_;
     MessageBus bus_;

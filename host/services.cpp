@@ -345,7 +345,7 @@ double *position_vector_entry(double out[3], const GeoPosition *from, const GeoP
     if (logging()) log(kEntryPositionVector, "host_position_vector", "");
     if (out == nullptr) return out;
     if (from && to)
-        panelhost::position_vector(*from, *to, out);
+        panelhost::position_vector(*from, *to, out, H().bearing_origin());
     else
         out[0] = out[1] = out[2] = 0.0;
     return out;

@@ -26,6 +26,16 @@ uint64_t split(uint64_t n, int decimals, uint64_t &part) {
     }
 }
 
+// The digits of v, lowest first, after the `count` already in `digits`.
+template <class Unsigned>
+size_t append_digits(char *digits, size_t count, Unsigned v) {
+    do {
+        digits[count++] = char('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    return count;
+}
+
 // The text of v, or 0 when only printf can be sure of it.
 size_t fast_fixed(char *out, size_t room, const FixedFormat &f, double v) {
     // Also false for NaN; infinities fail the limit.
@@ -46,13 +56,14 @@ size_t fast_fixed(char *out, size_t room, const FixedFormat &f, double v) {
     char digits[32];
     size_t count = 0;
     uint64_t part = 0;
-    uint64_t whole = split(n, f.decimals, part);
+    const uint64_t whole = split(n, f.decimals, part);
     for (int d = 0; d < f.decimals; ++d, part /= 10) digits[count++] = char('0' + part % 10);
     if (f.decimals > 0) digits[count++] = '.';
-    do {
-        digits[count++] = char('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
+    // Labels are small numbers: 32-bit divisions are the cheaper.
+    if (whole <= UINT32_MAX)
+        count = append_digits(digits, count, uint32_t(whole));
+    else
+        count = append_digits(digits, count, whole);
 
     const char sign = negative ? '-' : f.plus ? '+' : '\0';
     const size_t used = count + (sign ? 1 : 0);

@@ -53,11 +53,4 @@ int clip_segment(ClipPoint &a, ClipPoint &b, const ClipWindow &w) {
     return 0;
 }
 
-int32_t to_pixel(double v) {
-    if (std::isnan(v)) return 0;
-    if (v <= double(INT32_MIN)) return INT32_MIN;
-    if (v >= double(INT32_MAX)) return INT32_MAX;
-    return int32_t(v);
-}
-
 }  // namespace render

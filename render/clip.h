@@ -24,7 +24,13 @@ constexpr ClipWindow kMapWindow{20.0, 50.0, 186.0, 240.0};
 int clip_segment(ClipPoint &a, ClipPoint &b, const ClipWindow &w);
 
 // Truncation toward zero of a clipped coordinate, saturated to the int32
-// range (a NaN gives 0) so that no real converts out of range.
-int32_t to_pixel(double v);
+// range (a NaN gives 0) so that no real converts out of range. Inline: every
+// placed point of a page comes through here.
+inline int32_t to_pixel(double v) {
+    if (v != v) return 0;
+    if (v <= double(INT32_MIN)) return INT32_MIN;
+    if (v >= double(INT32_MAX)) return INT32_MAX;
+    return int32_t(v);
+}
 
 }  // namespace render
