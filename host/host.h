@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "frame/abi.h"
-#include "host/geo.h"
 #include "host/assets.h"
 #include "host/definition.h"
+#include "host/geo.h"
 #include "host/log.h"
 #include "host/memory.h"
 #include "host/message_bus.h"

@@ -38,9 +38,9 @@ public:
 
 private:
     // Open addressing with linear probing, at most half full. A slot holds
-    // the record's index + 1 in its low `index_bits_` bits (0: empty) and the
-    // top bits of the key's hash above them, so that a record is only read
-    // when those bits match.
+    // the record's index + 1 in the bits of `index_mask_` (0: empty) and the
+    // key hash's bits above them, so that a record is only read when those
+    // bits match.
     const char *key_at(uint32_t slot) const { return records_ + size_t((slot & index_mask_) - 1) * stride_; }
     uint32_t tag_of(uint32_t h) const { return h & ~index_mask_; }
 

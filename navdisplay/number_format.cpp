@@ -11,6 +11,7 @@ namespace {
 // Above this the fast path is not used: the scaled value's rounding error
 // must stay far below the tie window.
 constexpr double kFastLimit = 1e9;
+static_assert(kFastLimit < 4294967296.0, "whole parts are formatted in 32 bits");
 // Scaled values this close to a tie are left to printf, which rounds the
 // exact binary value.
 constexpr double kTieWindow = 1e-4;
@@ -24,16 +25,6 @@ uint64_t split(uint64_t n, int decimals, uint64_t &part) {
     case 2: part = n % 100; return n / 100;
     default: part = 0; return n;
     }
-}
-
-// The digits of v, lowest first, after the `count` already in `digits`.
-template <class Unsigned>
-size_t append_digits(char *digits, size_t count, Unsigned v) {
-    do {
-        digits[count++] = char('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    return count;
 }
 
 // The text of v, or 0 when only printf can be sure of it.
@@ -56,14 +47,14 @@ size_t fast_fixed(char *out, size_t room, const FixedFormat &f, double v) {
     char digits[32];
     size_t count = 0;
     uint64_t part = 0;
-    const uint64_t whole = split(n, f.decimals, part);
+    // Below the fast limit, so within 32 bits, whose divisions are the cheaper.
+    uint32_t whole = uint32_t(split(n, f.decimals, part));
     for (int d = 0; d < f.decimals; ++d, part /= 10) digits[count++] = char('0' + part % 10);
     if (f.decimals > 0) digits[count++] = '.';
-    // Labels are small numbers: 32-bit divisions are the cheaper.
-    if (whole <= UINT32_MAX)
-        count = append_digits(digits, count, uint32_t(whole));
-    else
-        count = append_digits(digits, count, whole);
+    do {
+        digits[count++] = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
 
     const char sign = negative ? '-' : f.plus ? '+' : '\0';
     const size_t used = count + (sign ? 1 : 0);
