@@ -149,8 +149,8 @@ public:
     static double *answer(double out[3], const GeoPosition *from, const GeoPosition *to) {
         Slot *slot = find(*from, *to);
         if (!slot->used) {
+            *slot = Slot{true, *from, *to, {}};
             panelhost::position_vector(*from, *to, slot->vector);
-            *slot = Slot{true, *from, *to, {slot->vector[0], slot->vector[1], slot->vector[2]}};
         }
         std::memcpy(out, slot->vector, sizeof slot->vector);
         return out;
