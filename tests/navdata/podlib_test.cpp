@@ -75,7 +75,7 @@ TEST(Csv, ErrorsNameFileLineAndColumn) {
         {kAirportHeader + "AP2,X\"D,Name,1,2,3,4\n", "in.csv:2:6: quote inside an unquoted field"},
         {kAirportHeader + "AP2,XCD,\"Name,1,2,3,4\n", "in.csv:2:9: unterminated quoted field"},
         {kAirportHeader + "AP2,XCD,\"Na\"me,1,2,3,4\n", "in.csv:2:13: expected ','"},
-        {kAirportHeader + ok + "\n", "in.csv:3:1: expected 7 fields, found 1"},
+        {kAirportHeader + ok + "\n" + ok, "in.csv:3:1: empty line between records"},
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(csv_error(Table::airports, text).rfind(expected, 0), 0u) << csv_error(Table::airports, text);
@@ -83,6 +83,73 @@ TEST(Csv, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(csv_error(Table::waypoints, kAirportHeader + "W,ABCDEFG," + std::string(26, 'n') + ",1,2,3,4\n")
                   .rfind("in.csv:2:11: name is longer than 25", 0),
               0u);
+}
+
+TEST(Csv, EmptyLinesMayEndTheFile) {
+    const std::string ok = "AP1,XAB,Name,1,2,3,4";
+    for (const char *end : {"\n\n", "\n\n\n", "\r\n\r\n", "\r\n\n"}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        EXPECT_EQ(podlib::parse_table_csv(Table::airports, kAirportHeader + ok + end, "in.csv").size(), 1u);
+    }
+    EXPECT_TRUE(podlib::parse_table_csv(Table::airports, kAirportHeader + "\n\n", "in.csv").empty());
+    EXPECT_EQ(csv_error(Table::airports, "\n\r\n").rfind("in.csv:1:1: empty file", 0), 0u);
+    // A quoted empty name on a line of its own is a row, not an empty line.
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + ok + "\n\"\"\n"), "in.csv:3:1: expected 7 fields, found 1");
+}
+
+TEST(Csv, ByteOrderMarkIsSkippedAndColumnsCountCharacters) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const auto rows = podlib::parse_table_csv(Table::airports, bom + kAirportHeader + "AP1,XAB,Name,1,2,3,4\n", "in.csv");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].key, "AP1");
+    EXPECT_EQ(csv_error(Table::airports, bom + "key,ident\n").rfind("in.csv:1:5: header column 2", 0), 0u);
+    EXPECT_EQ(csv_error(Table::airports, "\xFF\xFEk\0e\0"), "in.csv:1:1: the file is UTF-16; save it as UTF-8");
+    // "Zürich" is seven bytes but six characters: the next field starts at 16.
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XAB,Zürich,x,2,3,4\n"), "in.csv:2:16: 'x' is not a number");
+}
+
+TEST(Csv, NamesAreConvertedToCodePage1252) {
+    const auto rows = podlib::parse_table_csv(
+        Table::airports, kAirportHeader + "AP1,XAB,Zürich € Š–Ÿ ÿ,1,2,3,4\nAP2,XCD," + [] {
+            std::string s;
+            for (int i = 0; i < 39; ++i) s += "é";  // 78 bytes of UTF-8, 39 in the archive
+            return s;
+        }() + ",1,2,3,4\n",
+        "in.csv");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].name, "Z\xFCrich \x80 \x8A\x96\x9F \xFF");
+    EXPECT_EQ(rows[1].name, std::string(39, '\xE9'));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"AP1,XAB,Ĉeŝ,1,2,3,4", "in.csv:2:9: name holds 'Ĉ' (U+0108), which code page 1252 does not have"},
+        {"AP1,XAB,Zürich Ŝ,1,2,3,4", "in.csv:2:16: name holds 'Ŝ' (U+015C)"},
+        {"AP1,XAB,Port 🛩,1,2,3,4", "in.csv:2:14: name holds '🛩' (U+1F6E9)"},
+        // Inside quotes, each doubled quote is two columns of the file.
+        {"AP1,XAB,\"a \"\"b\"\" Ŝ\",1,2,3,4", "in.csv:2:18: name holds 'Ŝ'"},
+        {"AP1,XAB,\"two\nlines\",1,2,3,4", "in.csv:2:13: name holds the control character U+000A"},
+        {"AP1,XAB,a\xC2\x85,1,2,3,4", "in.csv:2:10: name holds the control character U+0085"},
+        {"AP1,XAB,Caf\xE9,1,2,3,4", "in.csv:2:12: name is not valid UTF-8"},
+        {"AP1,XAB,\xC0\xAF,1,2,3,4", "in.csv:2:9: name is not valid UTF-8"},       // overlong '/'
+        {"AP1,XAB,x\xED\xA0\x80,1,2,3,4", "in.csv:2:10: name is not valid UTF-8"},  // a surrogate
+        {"AP1,XAB,\xF4\x90\x80\x80,1,2,3,4", "in.csv:2:9: name is not valid UTF-8"},  // past U+10FFFF
+        {"AP1,XAB,ab\xE2\x82,1,2,3,4", "in.csv:2:11: name is not valid UTF-8"},     // cut short
+        {"AP1,XAB," + [] {
+             std::string s;
+             for (int i = 0; i < 40; ++i) s += "é";
+             return s;
+         }() + ",1,2,3,4",
+         "in.csv:2:9: name is longer than 39 characters"},
+    };
+    for (const auto &[row, expected] : cases) {
+        const std::string e = csv_error(Table::airports, kAirportHeader + row + "\n");
+        EXPECT_EQ(e.rfind(expected, 0), 0u) << e;
+    }
+    // Identifiers stay ASCII; archives refuse the bytes code page 1252 leaves undefined.
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XÄB,N,1,2,3,4\n").rfind("in.csv:2:5: identifier holds", 0), 0u);
+    podlib::Record r;
+    r.key = "AP1";
+    r.name = "A\x81";
+    EXPECT_THROW(podlib::encode_table(Table::airports, {r}), podlib::Error);
 }
 
 TEST(Podtool, RoundTripThroughTheLoaders) {
@@ -167,4 +234,45 @@ TEST(Podlib, ListRejectsBrokenArchives) {
     EXPECT_THROW(podlib::write_archive("d.pod", {{"E", {}}, {"E", {}}}), podlib::Error);
     EXPECT_FALSE(std::filesystem::exists("d.pod"));
     EXPECT_THROW(podlib::decode_table(Table::airports, std::vector<uint8_t>(10)), podlib::Error);
+}
+
+TEST(Podtool, WorldMakesItsFolderOrSaysWhyNot) {
+    WorkingFolder folder;
+    std::filesystem::create_directory("in");
+    folder.write("in/airports.csv", "\xEF\xBB\xBF" + kAirportHeader + "AP1,XAB,Zürich,1,2,3,4\n\n");
+    folder.write("in/navaids.csv", kNavaidHeader + "NV1,OST,Ostra,2.75,43,-11,150,VOR,113.9\r\n\r\n");
+    folder.write("in/waypoints.csv", kAirportHeader);
+    std::string out;
+    ASSERT_EQ(podtool("world in new/deep/system", &out), 0) << out;
+    EXPECT_TRUE(std::filesystem::exists("new/deep/system/airpvarmag.pod"));
+    EXPECT_TRUE(std::filesystem::exists("new/deep/system/waypoint.pod"));
+    // The archive holds code page 1252; dump gives UTF-8 back.
+    ASSERT_EQ(podtool("dump airports new/deep/system/airpvarmag.pod", &out), 0);
+    EXPECT_EQ(out, kAirportHeader + "AP1,XAB,Zürich,1,2,3,4\n");
+    EXPECT_EQ(podlib::decode_table(Table::airports, podlib::extract_entry("new/deep/system/airpvarmag.pod",
+                                                                          "DATABASE\\AIRPVARMAG.DBD"))[0].name,
+              "Z\xFCrich");
+
+    folder.write("plain", "");
+    EXPECT_EQ(podtool("world in plain", &out), 1);
+    EXPECT_EQ(out, "podtool: plain: is not a folder\n");
+    EXPECT_EQ(podtool("world in plain/system", &out), 1);
+    EXPECT_EQ(out.rfind("podtool: plain/system: cannot create the folder: ", 0), 0u) << out;
+    EXPECT_EQ(podtool("build airports in/airports.csv nowhere/a.pod", &out), 1);
+    EXPECT_EQ(out, "podtool: nowhere/a.pod: cannot write nowhere/a.pod.partial: No such file or directory\n");
+}
+
+TEST(Podtool, HelpGoesToStandardOutputAndMistakesAreNamed) {
+    WorkingFolder folder;
+    for (const char *help : {"--help", "-h", "help"}) {
+        EXPECT_EQ(podtool(help), 0) << help;
+        EXPECT_EQ(slurp("out.txt").rfind("usage:\n  podtool build", 0), 0u) << help;
+        EXPECT_EQ(slurp("err.txt"), "");
+    }
+    EXPECT_EQ(podtool("frobnicate"), 2);
+    EXPECT_EQ(slurp("err.txt").rfind("podtool: unknown command 'frobnicate'\nusage:", 0), 0u);
+    EXPECT_EQ(podtool("list"), 2);
+    EXPECT_EQ(slurp("err.txt").rfind("podtool: wrong number of arguments for 'list'\nusage:", 0), 0u);
+    EXPECT_EQ(podtool(""), 2);
+    EXPECT_EQ(slurp("err.txt").rfind("usage:", 0), 0u);
 }

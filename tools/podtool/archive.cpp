@@ -1,4 +1,5 @@
 // Writing, listing and extracting archives.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -65,14 +66,16 @@ void write_archive(const std::string &file, const std::vector<Entry> &entries) {
     }
 
     const std::string partial = file + ".partial";
-    {
-        std::ofstream f(partial, std::ios::binary | std::ios::trunc);
-        if (f) f.write(reinterpret_cast<const char *>(out.data()), std::streamsize(out.size()));
-        if (f) f.flush();
-        if (!f) {
+    if (std::FILE *f = std::fopen(partial.c_str(), "wb")) {
+        const bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+        const int write_error = errno;
+        if (std::fclose(f) != 0 || !written) {
+            const int error = written ? errno : write_error;
             std::remove(partial.c_str());
-            throw Error(file + ": cannot write " + partial);
+            throw Error(file + ": cannot write " + partial + ": " + std::strerror(error));
         }
+    } else {
+        throw Error(file + ": cannot write " + partial + ": " + std::strerror(errno));
     }
     std::error_code ec;
     std::filesystem::rename(partial, file, ec);

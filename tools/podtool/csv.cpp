@@ -4,7 +4,34 @@
 
 namespace podlib {
 
-CsvReader::CsvReader(std::string_view text, std::string file) : text_(text), file_(std::move(file)) {}
+namespace {
+
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::pair<int, int> CsvField::position(size_t at) const {
+    int l = line, c = column + (quoted ? 1 : 0);
+    for (size_t i = 0; i < at && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++l;
+            c = 1;
+        } else if (text[i] == '"') {
+            c += 2;  // written doubled inside the quotes
+        } else if (!continuation(text[i])) {
+            ++c;
+        }
+    }
+    return {l, c};
+}
+
+CsvReader::CsvReader(std::string_view text, std::string file) : text_(text), file_(std::move(file)) {
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
+        pos_ = 3;
+    } else if (text_.substr(0, 2) == "\xFF\xFE" || text_.substr(0, 2) == "\xFE\xFF") {
+        fail(1, 1, "the file is UTF-16; save it as UTF-8");
+    }
+}
 
 void CsvReader::fail(int line, int column, const std::string &message) const {
     throw Error(file_ + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message);
@@ -14,10 +41,14 @@ void CsvReader::advance() {
     if (text_[pos_] == '\n') {
         ++line_;
         column_ = 1;
-    } else {
+    } else if (!continuation(text_[pos_])) {
         ++column_;
     }
     ++pos_;
+}
+
+bool CsvReader::only_empty_lines_left() const {
+    return text_.find_first_not_of("\r\n", pos_) == std::string_view::npos;
 }
 
 bool CsvReader::next_row(std::vector<CsvField> &row) {
@@ -26,6 +57,7 @@ bool CsvReader::next_row(std::vector<CsvField> &row) {
     for (;;) {
         CsvField field{std::string(), line_, column_};
         if (pos_ < text_.size() && text_[pos_] == '"') {
+            field.quoted = true;
             advance();
             for (;;) {
                 if (pos_ >= text_.size()) fail(field.line, field.column, "unterminated quoted field");

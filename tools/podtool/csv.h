@@ -1,7 +1,10 @@
 // A strict RFC 4180 reader that keeps the line and column of every field.
+// The text is UTF-8: a leading byte order mark is skipped, and columns count
+// characters, not bytes.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +14,9 @@ struct CsvField {
     std::string text;
     int line;
     int column;  // 1-based, of the field's first character (its quote, if quoted)
+    bool quoted = false;
+    // Line and column in the file of the character that starts at byte `at` of text.
+    std::pair<int, int> position(size_t at) const;
 };
 
 class CsvReader {
@@ -19,6 +25,8 @@ public:
     CsvReader(std::string_view text, std::string file);
     // The next row into `row`; false at the end of the text. Throws podlib::Error.
     bool next_row(std::vector<CsvField> &row);
+    // True when nothing but empty lines is left.
+    bool only_empty_lines_left() const;
     [[noreturn]] void fail(int line, int column, const std::string &message) const;
 
 private:

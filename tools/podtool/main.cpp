@@ -1,5 +1,6 @@
 // podtool: builds the host's navigation archives from CSV, lists and extracts them.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -15,7 +16,8 @@ constexpr const char *kUsage =
     "  podtool list <archive.pod>\n"
     "  podtool extract <archive.pod> <entry-path> <out-file>\n"
     "  podtool dump <airports|navaids|waypoints> <archive.pod>\n"
-    "  podtool pack <archive.pod> <entry-path>=<file>...\n";
+    "  podtool pack <archive.pod> <entry-path>=<file>...\n"
+    "  podtool --help\n";
 
 podlib::Table table_arg(const char *name) {
     if (auto t = podlib::table_by_name(name)) return *t;
@@ -34,7 +36,9 @@ podlib::Entry table_entry(podlib::Table t, const std::string &csv) {
 
 int run(int argc, char **argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "build" && argc == 5) {
+    if ((command == "--help" || command == "-h" || command == "help") && argc == 2) {
+        std::cout << kUsage;
+    } else if (command == "build" && argc == 5) {
         podlib::write_archive(argv[4], {table_entry(table_arg(argv[2]), argv[3])});
     } else if (command == "world" && argc == 4) {
         // Every table is read before any archive is written.
@@ -45,6 +49,11 @@ int run(int argc, char **argv) {
             archives.emplace_back(out + "/" + std::string(info.archive_file),
                                   table_entry(t, in + "/" + std::string(info.name) + ".csv"));
         }
+        std::error_code ec;
+        if (std::filesystem::exists(out, ec) && !std::filesystem::is_directory(out, ec))
+            throw podlib::Error(out + ": is not a folder");
+        std::filesystem::create_directories(out, ec);
+        if (ec) throw podlib::Error(out + ": cannot create the folder: " + ec.message());
         for (const auto &[file, entry] : archives) podlib::write_archive(file, {entry});
     } else if (command == "list" && argc == 3) {
         for (const auto &e : podlib::list_archive(argv[2]))
@@ -67,6 +76,12 @@ int run(int argc, char **argv) {
         }
         podlib::write_archive(argv[2], entries);
     } else {
+        const bool known = command == "build" || command == "world" || command == "list" || command == "extract" ||
+                           command == "dump" || command == "pack";
+        if (known)
+            std::cerr << "podtool: wrong number of arguments for '" << command << "'\n";
+        else if (!command.empty())
+            std::cerr << "podtool: unknown command '" << command << "'\n";
         std::cerr << kUsage;
         return 2;
     }

@@ -2,6 +2,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -68,13 +69,49 @@ std::string get_text(const uint8_t *p, size_t width) {
     return std::string(s, strnlen(s, width));
 }
 
-// What a text field may hold: printable ASCII (names also code page 1252
-// letters), at most `max` bytes. An empty result means the text fits.
+// Code page 1252's characters 0x80..0x9F; 0 where the code page has none.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The code page 1252 byte of a printable character; 0 when it has none.
+unsigned char cp1252_byte(char32_t c) {
+    if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] != 0 && kCp1252High[i] == c) return static_cast<unsigned char>(0x80 + i);
+    return 0;
+}
+
+bool cp1252_printable(unsigned char b) { return b >= 0x20 && b != 0x7F && (b < 0x80 || b >= 0xA0 || kCp1252High[b - 0x80]); }
+
+// One UTF-8 sequence at `at`: its character and length, or length 0 when the
+// bytes are not well-formed UTF-8 (overlong forms and surrogates included).
+std::pair<char32_t, size_t> utf8_at(std::string_view s, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b = byte(at);
+    if (b < 0x80) return {b, 1};
+    const size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+    if (n == 0 || b > 0xF4 || at + n > s.size()) return {0, 0};
+    char32_t c = b & (0x7F >> n);
+    for (size_t i = 1; i < n; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
+        c = c << 6 | (byte(at + i) & 0x3F);
+    }
+    const char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < least[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
+    return {c, n};
+}
+
+// What a text field may hold: printable ASCII (names also the other
+// printable characters of code page 1252), at most `max` bytes. An empty
+// result means the text fits.
 std::string check_text(std::string_view what, const std::string &v, size_t max, bool latin) {
     if (v.size() > max) return std::string(what) + " is longer than " + std::to_string(max) + " characters";
     for (unsigned char c : v)
-        if (c < 0x20 || c == 0x7f || (c > 0x7f && !latin))
-            return std::string(what) + " holds a character that is not printable ASCII";
+        if (latin ? !cp1252_printable(c) : (c < 0x20 || c >= 0x7f))
+            return std::string(what) + (latin ? " holds a character that is not printable in code page 1252"
+                                              : " holds a character that is not printable ASCII");
     return {};
 }
 
@@ -209,13 +246,35 @@ double number(CsvReader &csv, const CsvField &f, double lo, double hi) {
     return v;
 }
 
+// A name as the archives hold it: its UTF-8 converted to code page 1252.
+std::string name_from_utf8(CsvReader &csv, const CsvField &f) {
+    std::string out;
+    for (size_t at = 0; at < f.text.size();) {
+        const auto [c, n] = utf8_at(f.text, at);
+        const auto [line, column] = f.position(at);
+        if (n == 0) csv.fail(line, column, "name is not valid UTF-8 (CSV files are read as UTF-8)");
+        const unsigned char b = cp1252_byte(c);
+        if (b == 0) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+            const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+            if (control) csv.fail(line, column, std::string("name holds the control character ") + code);
+            csv.fail(line, column,
+                     "name holds '" + f.text.substr(at, n) + "' (" + code + "), which code page 1252 does not have");
+        }
+        out += char(b);
+        at += n;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<Record> parse_table_csv(Table t, std::string_view text, const std::string &file) {
     CsvReader csv(text, file);
     const std::vector<std::string_view> columns = csv_columns(t);
     std::vector<CsvField> row;
-    if (!csv.next_row(row)) csv.fail(1, 1, "empty file: expected a header row");
+    if (csv.only_empty_lines_left() || !csv.next_row(row)) csv.fail(1, 1, "empty file: expected a header row");
     for (size_t i = 0; i < columns.size(); ++i) {
         const int column = i < row.size() ? row[i].column : row.back().column;
         if (i >= row.size() || row[i].text != columns[i])
@@ -225,15 +284,17 @@ std::vector<Record> parse_table_csv(Table t, std::string_view text, const std::s
 
     std::vector<Record> records;
     std::map<std::string, int> first_line;
-    while (csv.next_row(row)) {
+    while (!csv.only_empty_lines_left() && csv.next_row(row)) {
         const int line = row.front().line;
+        if (row.size() == 1 && !row[0].quoted && row[0].text.empty())
+            csv.fail(line, 1, "empty line between records (empty lines may only end the file)");
         if (row.size() != columns.size())
             csv.fail(line, row.size() > columns.size() ? row[columns.size()].column : row.back().column,
                      "expected " + std::to_string(columns.size()) + " fields, found " + std::to_string(row.size()));
         Record r;
         r.key = row[0].text;
         r.identifier = row[1].text;
-        r.name = row[2].text;
+        r.name = name_from_utf8(csv, row[2]);
         r.variation = number(csv, row[3], -180.0, 180.0);
         r.latitude = number(csv, row[4], -90.0, 90.0);
         r.longitude = number(csv, row[5], -180.0, 180.0);
@@ -265,6 +326,26 @@ std::vector<Record> read_table_csv(Table t, const std::string &file) {
 
 namespace {
 
+// Code page 1252 text as UTF-8; a byte the code page leaves undefined
+// becomes U+FFFD.
+std::string utf8_from_cp1252(const std::string &s) {
+    std::string out;
+    for (unsigned char b : s) {
+        const char32_t c = b < 0x80 || b >= 0xA0 ? char32_t(b) : kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : 0xFFFD;
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | c >> 6);
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xE0 | c >> 12);
+            out += char(0x80 | (c >> 6 & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string csv_text(const std::string &s) {
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
     std::string q = "\"";
@@ -279,7 +360,7 @@ void write_table_csv(Table t, const std::vector<Record> &records, std::ostream &
     for (size_t i = 0; i < columns.size(); ++i) out << (i ? "," : "") << columns[i];
     out << "\n";
     for (const Record &r : records) {
-        out << csv_text(r.key) << ',' << csv_text(r.identifier) << ',' << csv_text(r.name) << ','
+        out << csv_text(r.key) << ',' << csv_text(r.identifier) << ',' << csv_text(utf8_from_cp1252(r.name)) << ','
             << shortest(r.variation) << ',' << shortest(r.latitude) << ',' << shortest(r.longitude) << ','
             << shortest(r.elevation);
         if (t == Table::navaids) out << ',' << kind_name(r.kind) << ',' << shortest(r.frequency);
