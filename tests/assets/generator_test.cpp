@@ -2,6 +2,7 @@
 // plug-ins name loadable with the sizes and frame counts they rely on.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -144,3 +145,34 @@ TEST(Generated, BezelLeavesTheMapDataAndIndicatorMarksVisible) {
 }
 
 }  // namespace
+
+// Two glyphs a reader must tell apart differ in at least two pixels: one
+// pixel is the most a glance at 5- and 7-pixel letters misses (an 'O' and a
+// 'Q', an 'M' and an 'N' that differ in a single pixel read the same). The
+// space is the exception: against empty ground any ink is seen, so the
+// one-pixel period stands. Fonts that draw lower case as capitals are
+// compared on their capitals.
+TEST(Generated, EveryGlyphDiffersFromEveryOtherInAtLeastTwoPixels) {
+    constexpr int kLeast = 2;
+    for (const auto &[name, capitals_only] : {std::pair{"FTASCI10.RAW", false}, std::pair{"FTTINY7.RAW", true},
+                                              std::pair{"FTMICRO5.RAW", true}}) {
+        SCOPED_TRACE(name);
+        const auto f = panelhost::parse_font(panelhost::read_file(kBuilt / name, 1 << 20), name);
+        const int cells = f.cell_width * f.cell_height;
+        std::vector<int> codes;
+        for (int code = 32; code <= 126; ++code)
+            if (!(capitals_only && std::islower(code))) codes.push_back(code);
+        std::string alike;
+        for (size_t i = 0; i < codes.size(); ++i)
+            for (size_t j = i + 1; j < codes.size(); ++j) {
+                const uint8_t *a = f.glyph(codes[i]), *b = f.glyph(codes[j]);
+                int differ = 0;
+                for (int p = 0; p < cells; ++p) differ += (a[p] != 0) != (b[p] != 0);
+                if (differ < (codes[i] == ' ' ? 1 : kLeast)) alike += std::string(" ") + char(codes[i]) + char(codes[j]);
+            }
+        EXPECT_EQ(alike, "");
+        if (!capitals_only) continue;
+        for (int code = 'a'; code <= 'z'; ++code)
+            EXPECT_TRUE(std::equal(f.glyph(code), f.glyph(code) + cells, f.glyph(std::toupper(code)))) << char(code);
+    }
+}
