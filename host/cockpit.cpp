@@ -65,6 +65,32 @@ std::string describe(const Event &e) {
     return text;
 }
 
+// The radio heads of the suite by class: the face the host draws beneath
+// each, and its caption naming the radio and the unit the head reads (COM and
+// NAV heads read unit 2; the ADF and transponder have one unit).
+// The caption sits on the face: above the window of a COM or NAV head, left
+// of it on the shorter ADF and transponder heads.
+struct RadioHead {
+    uint32_t cls;
+    const char *bezel;
+    const char *caption;
+    int caption_x, caption_y;
+};
+constexpr RadioHead kRadioHeads[] = {
+    {fourcc("Mg_c"), "head_com_nav.png", "COM 2", 9, 7},
+    {fourcc("Mg_n"), "head_com_nav.png", "NAV 2", 9, 7},
+    {fourcc("Mg_a"), "head_adf_xpdr.png", "ADF", 9, 12},
+    {fourcc("Mg_x"), "head_adf_xpdr.png", "XPDR", 9, 12},
+};
+constexpr const char *kCaptionFont = "FTTINY7.RAW";
+constexpr uint32_t kCaptionColour = 0xEBEBEB;
+
+const RadioHead *radio_head(uint32_t cls) {
+    for (const RadioHead &h : kRadioHeads)
+        if (h.cls == cls) return &h;
+    return nullptr;
+}
+
 }  // namespace
 
 WorkingFolder::~WorkingFolder() {
@@ -93,8 +119,9 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     auto errors = asset_errors_;
     HostOptions options;
     options.root = run.string();
-    options.assets = std::make_shared<FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
-                                                        [errors](const std::string &m) { errors->push_back(m); });
+    assets_ = std::make_shared<FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
+                                                 [errors](const std::string &m) { errors->push_back(m); });
+    options.assets = assets_;
     host_ = std::make_unique<Host>(std::move(options));
     host_->log().enabled = false;
     host_->frame_seconds = float(scenario_.step);
@@ -211,10 +238,22 @@ void Cockpit::load_panel(const CockpitPaths &paths) {
         if (p.kind() == fourcc("gage")) {
             if (item.width <= 0 || item.height <= 0)
                 fail_at(item.line, "\"" + item.name + "\": a gauge needs its width and height");
-            gauges_.push_back(GaugeView{item.name, item.x, item.y, Surface(item.width, item.height), false, false, 0, i});
+            gauges_.push_back(GaugeView{item.name, item.x, item.y, Surface(item.width, item.height), false, false, 0, i,
+                                        nullptr, {}, 0, 0});
         } else if (p.kind() == fourcc("subs")) {
             subsystems_.push_back(i);
         }
+    }
+    // The host's own pictures, after the plug-ins' assets have been checked: a
+    // missing face is reported in the flight log and its head drawn without it.
+    for (GaugeView &g : gauges_) {
+        const RadioHead *head = radio_head(g.instance->plugin().cls());
+        if (head == nullptr) continue;
+        g.bezel = assets_->bitmap(head->bezel);
+        g.caption = head->caption;
+        g.caption_x = head->caption_x;
+        g.caption_y = head->caption_y;
+        if (!caption_font_) caption_font_ = assets_->font(kCaptionFont);
     }
 }
 
@@ -365,6 +404,21 @@ Image Cockpit::panel_picture() const {
     }
     Image img(w + 2 * kPanelMargin, h + 2 * kPanelMargin, kPanelColour);
     for (const GaugeView &g : gauges_) {
+        if (g.bezel) {
+            // Drawn inside the gauge's rectangle only, so that neighbours keep their pixels.
+            const int gx = g.x + kPanelMargin, gy = g.y + kPanelMargin;
+            const int x0 = std::max(0, gx), y0 = std::max(0, gy);
+            const int x1 = std::min(img.width, gx + g.surface.width()), y1 = std::min(img.height, gy + g.surface.height());
+            if (x0 < x1 && y0 < y1) {
+                DrawSurface face{&img.at(x0, y0), x1 - x0, y1 - y0, img.width};
+                g.bezel->draw(face, gx - x0, gy - y0, 0);
+                if (caption_font_)
+                    caption_font_->draw(face, gx - x0 + g.caption_x, gy - y0 + g.caption_y, kCaptionColour, g.caption, false);
+            }
+            // The face's window stands for the head switched off.
+            if (g.shown) img.blit(g.surface.view(), gx, gy, g.keyed, g.key);
+            continue;
+        }
         if (g.shown) {
             img.blit(g.surface.view(), g.x + kPanelMargin, g.y + kPanelMargin, g.keyed, g.key);
         } else {

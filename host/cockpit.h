@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/assets.h"
 #include "host/flight.h"
 #include "host/host.h"
 #include "host/output/flight_log.h"
@@ -35,6 +36,10 @@ struct GaugeView {
     bool keyed = false;
     uint32_t key = 0;
     Instance *instance = nullptr;
+    // The face the panel picture draws beneath a radio head, and its caption.
+    std::shared_ptr<const BitmapAsset> bezel;
+    std::string caption;
+    int caption_x = 0, caption_y = 0;  // top-left of its first cell, in the gauge
 };
 
 // The process's working folder, entered for a while and left again when the
@@ -79,7 +84,8 @@ public:
 
     const std::vector<GaugeView> &gauges() const { return gauges_; }
     const GaugeView *gauge(const std::string &name) const;
-    // Every gauge at its place on the panel background.
+    // Every gauge at its place on the panel background, the radio heads on
+    // their faces; the gauges' own pixels are copied unchanged.
     Image panel_picture() const;
     // A gauge as shown: its surface when presented, black otherwise.
     static Image shown(const GaugeView &g);
@@ -104,6 +110,8 @@ private:
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion
     std::shared_ptr<std::vector<std::string>> asset_errors_;
+    std::shared_ptr<AssetLibrary> assets_;
+    std::shared_ptr<const FontAsset> caption_font_;
     WorkingFolder folder_;  // left after the host has gone
     std::unique_ptr<Host> host_;
     std::vector<Plugin *> plugins_;         // in panel order, each once

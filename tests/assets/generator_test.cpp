@@ -29,7 +29,7 @@ TEST(Generator, ASecondRunWritesIdenticalFiles) {
         EXPECT_EQ(panelhost::read_file(e.path(), 1 << 26), panelhost::read_file(kBuilt / name, 1 << 26));
         ++files;
     }
-    EXPECT_EQ(files, 20u);
+    EXPECT_EQ(files, 22u);
     fs::remove_all(again);
 }
 
@@ -45,6 +45,7 @@ TEST(Generated, EveryBitmapLoadsWithItsSizeAndFrames) {
         {"ndb2.PBM", 15, 15, 1},             {"nd_zark_selector.pbg", 30, 21, 5}, {"mvcom.pbg", 16, 10, 19},
         {"mvcomdec.pbg", 16, 10, 40},        {"mvnav.pbg", 16, 10, 10},        {"mvnavdec.pbg", 11, 10, 20},
         {"mvchiffresxpdr.pbg", 7, 11, 10},   {"rocker_vs.pbg", 24, 48, 6},
+        {"head_com_nav.png", 120, 60, 1},    {"head_adf_xpdr.png", 90, 30, 1},
     };
     std::vector<std::string> errors;
     panelhost::FileAssetLibrary lib(kBuilt, [&](const std::string &m) { errors.push_back(m); });
@@ -174,5 +175,51 @@ TEST(Generated, EveryGlyphDiffersFromEveryOtherInAtLeastTwoPixels) {
         if (!capitals_only) continue;
         for (int code = 'a'; code <= 'z'; ++code)
             EXPECT_TRUE(std::equal(f.glyph(code), f.glyph(code) + cells, f.glyph(std::toupper(code)))) << char(code);
+    }
+}
+
+// The host draws a face beneath each radio head; every pixel a head can light,
+// for any frame of its strips, must fall on the face's black window, and the
+// face must be opaque all over so that no panel shows through the gauge.
+TEST(Generated, RadioFacesPutEveryDigitOnTheirWindow) {
+    panelhost::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
+    struct Place {
+        const char *strip;
+        int x, y;
+    };
+    struct Head {
+        const char *face;
+        int width, height;
+        std::vector<Place> places;
+    };
+    const Head heads[] = {
+        {"head_com_nav.png", 120, 60,
+         {{"mvcom.pbg", 15, 43}, {"mvcom.pbg", 67, 34}, {"mvcomdec.pbg", 31, 40}, {"mvcomdec.pbg", 83, 31},
+          {"mvnav.pbg", 15, 43}, {"mvnav.pbg", 67, 34}, {"mvnavdec.pbg", 31, 40}, {"mvnavdec.pbg", 83, 31}}},
+        {"head_adf_xpdr.png", 90, 30,
+         {{"mvchiffresxpdr.pbg", 49, 15}, {"mvchiffresxpdr.pbg", 57, 13}, {"mvchiffresxpdr.pbg", 64, 11},
+          {"mvchiffresxpdr.pbg", 65, 11}, {"mvchiffresxpdr.pbg", 72, 9}, {"mvchiffresxpdr.pbg", 73, 9}}},
+    };
+    for (const Head &h : heads) {
+        SCOPED_TRACE(h.face);
+        assets_test::GuardedSurface face(h.width, h.height, h.width);
+        lib.bitmap(h.face)->draw(face.surface, 0, 0, 0);
+        for (int y = 0; y < h.height; ++y)
+            for (int x = 0; x < h.width; ++x) ASSERT_NE(face.at(x, y), assets_test::kBackground) << x << "," << y;
+        assets_test::GuardedSurface lit(h.width, h.height, h.width);
+        for (const Place &p : h.places) {
+            const auto strip = lib.bitmap(p.strip);
+            for (int f = 0; f < strip->frame_count(); ++f) strip->draw(lit.surface, p.x, p.y, f);
+        }
+        if (std::string(h.face) == "head_com_nav.png")
+            for (int y = 20; y <= 50; ++y) lit.at(110, y) = 0;  // COM's orange line
+        int on_window = 0;
+        for (int y = 0; y < h.height; ++y)
+            for (int x = 0; x < h.width; ++x) {
+                if (lit.at(x, y) == assets_test::kBackground) continue;
+                EXPECT_EQ(face.at(x, y), 0u) << x << "," << y;
+                ++on_window;
+            }
+        EXPECT_GT(on_window, 100);
     }
 }

@@ -26,6 +26,9 @@ std::vector<AssetFile> build_catalogue() {
         {"mvnavdec.pbg", encode_png_strip(decimal_strip(20, 50, 2))},
         {"mvchiffresxpdr.pbg", encode_png_strip(digit_strip())},
         {"rocker_vs.pbg", encode_png_strip(rocker_strip())},
+        // The host's own, beneath the radio heads on its panel pictures.
+        {"head_com_nav.png", encode_png_strip(head_bezel(120, 60, 9, 18, 114, 54))},
+        {"head_adf_xpdr.png", encode_png_strip(head_bezel(90, 30, 45, 5, 83, 26))},
     };
     const char *roses[4] = {"89ROSE.PBG", "179ROSE.PBG", "269ROSE.PBG", "359ROSE.PBG"};
     for (int q = 0; q < 4; ++q) files.push_back({roses[q], encode_png_strip(rose_quarter(q))});

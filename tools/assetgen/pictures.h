@@ -22,4 +22,7 @@ panelhost::StripData decimal_strip(int frames, int khz_step, int digits);
 panelhost::StripData digit_strip();
 panelhost::StripData rocker_strip();
 
+// The host's radio head faces: w x h, the digit window x0..x1, y0..y1.
+panelhost::StripData head_bezel(int w, int h, int x0, int y0, int x1, int y1);
+
 }  // namespace assetgen

@@ -81,6 +81,25 @@ panelhost::StripData digit_strip() {
     return make_strip(frames);
 }
 
+// The host's face of a radio head, w x h, drawn beneath the gauge: the
+// display's three-shade frame, a grey face and a black window recessed over
+// x0..x1, y0..y1 where the digits go. The host writes the caption on the face
+// and lets the window show through the gauge's black.
+panelhost::StripData head_bezel(int w, int h, int x0, int y0, int x1, int y1) {
+    Canvas c(w, h);
+    const uint32_t shades[3] = {rgb(95, 95, 95), rgb(65, 65, 65), rgb(35, 35, 35)};
+    c.fill(0, 0, w - 1, h - 1, rgb(58, 60, 62));
+    c.fill(x0, y0, x1, y1, rgb(0, 0, 0));
+    // Shadow on the top and left edges of the window, light on the others;
+    // a window that reaches the frame runs beneath it.
+    c.line(x0 - 1, y0 - 1, x1 + 1, y0 - 1, rgb(28, 28, 28));
+    c.line(x0 - 1, y0 - 1, x0 - 1, y1 + 1, rgb(28, 28, 28));
+    c.line(x0, y1 + 1, x1 + 1, y1 + 1, rgb(105, 105, 105));
+    c.line(x1 + 1, y0, x1 + 1, y1 + 1, rgb(105, 105, 105));
+    for (int i = 0; i < 3; ++i) c.frame(i, i, w - 1 - i, h - 1 - i, shades[i]);
+    return make_strip({c});
+}
+
 // 24 x 48 frames: 0..2 and 4 at rest, 3 upper half pressed, 5 lower half
 // pressed. The gauge counts a click above row height / 2 as the upper half.
 panelhost::StripData rocker_strip() {
