@@ -168,5 +168,22 @@ TEST_F(ServerTest, ControlsActThroughTheBus) {
     EXPECT_EQ(s["error"], "");
 }
 
+// The live page shows the panel picture of a flight: the radio heads on their faces.
+TEST_F(ServerTest, TheLivePanelShowsTheRadioHeadsOnTheirFaces) {
+    auto frame = session_->frame_after(-1, 5000ms);
+    ASSERT_NE(frame, nullptr);
+    json panel = json::parse(client_->Get("/api/panel")->body);
+    int heads = 0;
+    for (const json &g : panel["gauges"]) {
+        const int x = g["x"], y = g["y"];
+        if (g["plugin"].get<std::string>().rfind("radio_", 0) != 0) continue;
+        ++heads;
+        // The face's outer shade at the head's corner, the panel just outside it.
+        EXPECT_EQ(frame->panel().at(x, y), 0x5F5F5Fu) << g["name"];
+        EXPECT_EQ(frame->panel().at(x - 1, y), 0x303438u) << g["name"];
+    }
+    EXPECT_EQ(heads, 4);
+}
+
 }  // namespace
 }  // namespace panelhost::live
