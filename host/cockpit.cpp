@@ -67,9 +67,9 @@ std::string describe(const Event &e) {
 
 // The radio heads of the suite by class: the face the host draws beneath
 // each, and its caption naming the radio and the unit the head reads (COM and
-// NAV heads read unit 2; the ADF and transponder have one unit).
-// The caption sits on the face: above the window of a COM or NAV head, left
-// of it on the shorter ADF and transponder heads.
+// NAV heads read unit 2; the ADF and transponder have one unit). The caption
+// sits above the window of a COM or NAV head, left of it on the shorter ADF
+// and transponder heads.
 struct RadioHead {
     uint32_t cls;
     const char *bezel;
