@@ -55,7 +55,7 @@ bool CsvReader::next_row(std::vector<CsvField> &row) {
     row.clear();
     if (pos_ >= text_.size()) return false;
     for (;;) {
-        CsvField field{std::string(), line_, column_};
+        CsvField field{std::string(), line_, column_, false};
         if (pos_ < text_.size() && text_[pos_] == '"') {
             field.quoted = true;
             advance();
