@@ -55,7 +55,10 @@ void usage(FILE *out) {
 
 std::string slots_text(const std::vector<int> &slots) {
     std::string s;
-    for (int n : slots) s += (s.empty() ? "" : " ") + std::to_string(n);
+    for (int n : slots) {
+        if (!s.empty()) s += ' ';
+        s += std::to_string(n);
+    }
     return s;
 }
 
