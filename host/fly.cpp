@@ -65,6 +65,11 @@ std::string seconds_folder(double t) {
 FlyResult fly(const FlyOptions &options) {
     auto started = std::chrono::steady_clock::now();
     Scenario scenario = load_scenario(options.scenario);
+    if (options.warn)
+        for (const std::string &w : scenario.warnings) options.warn(w);
+    auto check_stop = [&] {
+        if (options.stop && *options.stop) throw FlyInterrupted(*options.stop);
+    };
     CockpitPaths paths = options.paths;
     if (!scenario.world.empty()) paths.world = scenario.world;
     if (!scenario.assets.empty()) paths.assets = scenario.assets;
@@ -79,6 +84,7 @@ FlyResult fly(const FlyOptions &options) {
     auto record = [&](const fs::path &rel) { result.files.push_back(rel); };
     {
         Cockpit cockpit(scenario, paths, staging.path() / "run");
+        check_stop();
         Image first = cockpit.panel_picture();
         std::unique_ptr<GifWriter> gif;
         long every = 0;
@@ -92,6 +98,7 @@ FlyResult fly(const FlyOptions &options) {
         long total = cockpit.total_frames();
         Progress progress("flying " + scenario.name, total, options.progress ? stderr : nullptr);
         for (long f = 0; f < total; ++f) {
+            check_stop();
             cockpit.frame();
             double t = cockpit.time();
             while (next_snapshot < scenario.snapshots.size() && scenario.snapshots[next_snapshot] <= t + scenario.step / 2) {
@@ -137,6 +144,7 @@ FlyResult fly(const FlyOptions &options) {
         record("flight.json");
         record("run");
     }
+    check_stop();
     staging.commit(out);
     result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
