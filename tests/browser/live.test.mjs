@@ -142,7 +142,7 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     const comBefore = await pixels(0, 0, com.width, com.height, com);
     await page.fill("#value", "124.5");
     await page.click("#tune");
-    await until("the tuned COM in the status", async () => (await statusText()).includes("com2 active 124.500"));
+    await until("the tuned COM in the status", async () => (await statusText()).includes("com2 124.500 "));
     await until("the COM head's new digits", async () => differ(comBefore, await pixels(0, 0, com.width, com.height, com)));
     await page.selectOption("#radio", "adf");
     assert.equal(await page.inputValue("#unit"), "1", "the ADF head reads unit 1");
