@@ -17,8 +17,9 @@ namespace {
 
 constexpr int kWaypoints = 250000, kAirports = 40000, kNavaids = 12000, kLegs = 100;
 
+// "W0000042": eight characters for the counts here; the buffer holds any int.
 std::string key(char prefix, int i) {
-    char k[10];
+    char k[16];
     std::snprintf(k, sizeof k, "%c%07d", prefix, i);
     return k;
 }

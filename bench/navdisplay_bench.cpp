@@ -46,22 +46,33 @@ void *allocate(size_t n) {
 
 }  // namespace
 
-void *operator new(size_t n) {
+// The replacements stay out of line: inlined into a caller, GCC 12 at -O3
+// sees free() of a pointer from operator new (or operator delete of one from
+// malloc) and warns falsely (-Wmismatched-new-delete).
+[[gnu::noinline]] void *operator new(size_t n) {
     note_caller(__builtin_return_address(0));
     return allocate(n);
 }
-void *operator new[](size_t n) {
+[[gnu::noinline]] void *operator new[](size_t n) {
     note_caller(__builtin_return_address(0));
     return allocate(n);
 }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, size_t) noexcept { std::free(p); }
-void operator delete[](void *p, size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void *p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void *p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void *p, size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void *p, size_t) noexcept { std::free(p); }
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// "AP12": appended, since GCC 12 at -O3 warns falsely (-Wrestrict) about
+// "literal" + std::string temporaries.
+std::string numbered(const char *prefix, int i) {
+    std::string s = prefix;
+    s += std::to_string(i);
+    return s;
+}
 using panelhost::Host;
 
 constexpr int kWidth = 206, kHeight = 330;
@@ -247,15 +258,17 @@ private:
     void write_archives() {
         std::vector<podlib::Record> airports, navaids, waypoints;
         for (int i = 0; i < 50; ++i) {
-            airports.push_back({"AP" + std::to_string(i), "A" + std::to_string(i), "Airport", -2.0});
-            navaids.push_back({"NV" + std::to_string(i), "N" + std::to_string(i), "Navaid", -3.0});
-            waypoints.push_back({"WP" + std::to_string(i), "W" + std::to_string(i), "Point", -1.0});
+            airports.push_back({numbered("AP", i), numbered("A", i), "Airport", -2.0});
+            navaids.push_back({numbered("NV", i), numbered("N", i), "Navaid", -3.0});
+            waypoints.push_back({numbered("WP", i), numbered("W", i), "Point", -1.0});
         }
         const std::pair<podlib::Table, std::vector<podlib::Record> *> tables[] = {
             {podlib::Table::airports, &airports}, {podlib::Table::navaids, &navaids}, {podlib::Table::waypoints, &waypoints}};
         for (const auto &[t, records] : tables) {
             const auto &info = podlib::table_info(t);
-            podlib::write_archive(folder_ + "/system/" + std::string(info.archive_file),
+            std::string path = folder_ + "/system/";
+            path += info.archive_file;
+            podlib::write_archive(path,
                                   {podlib::Entry{std::string(info.entry_path), podlib::encode_table(t, *records)}});
         }
     }
@@ -283,17 +296,17 @@ private:
         host_->world().user().ground_speed_fps = 250.0f;
         for (int i = 0; i < 256; ++i) {
             const GeoPosition p = in_view(rng);
-            host_->world().nearby_airports.push_back({"S" + std::to_string(i), "AP" + std::to_string(i), p.latitude, p.longitude});
+            host_->world().nearby_airports.push_back({numbered("S", i), numbered("AP", i), p.latitude, p.longitude});
         }
         for (int i = 0; i < 128; ++i) {
             const GeoPosition p = in_view(rng);
             const bool ndb = i % 2;
-            host_->world().nearby_navaids.push_back({"N" + std::to_string(i), ndb ? hostlist::navaid::kNdb : hostlist::navaid::kVor,
+            host_->world().nearby_navaids.push_back({numbered("N", i), ndb ? hostlist::navaid::kNdb : hostlist::navaid::kVor,
                                                      p.latitude, p.longitude, ndb ? 375.0f : 113.9f});
         }
         for (int i = 0; i < 256; ++i) {
             const GeoPosition p = in_view(rng);
-            host_->world().nearby_points.push_back({"W" + std::to_string(i), 0, p.latitude, p.longitude});
+            host_->world().nearby_points.push_back({numbered("W", i), 0, p.latitude, p.longitude});
         }
         for (int i = 0; i < 64; ++i) {
             panelhost::SimObject o;

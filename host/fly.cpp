@@ -17,11 +17,20 @@ namespace {
 
 constexpr int kAnimationDelayCs = 10;  // played back at 10 pictures a second
 
+// ".NAME.partial-PID", built by appending: GCC 12 at -O3 warns falsely
+// (-Wrestrict) about "literal" + std::string temporaries.
+std::string partial_name(const fs::path &out) {
+    std::string name = ".";
+    name += out.filename().string();
+    name += ".partial-";
+    name += std::to_string(getpid());
+    return name;
+}
+
 // A folder beside the output, removed again unless it is renamed into place.
 class Staging {
 public:
-    explicit Staging(const fs::path &out)
-        : path_(out.parent_path() / ("." + out.filename().string() + ".partial-" + std::to_string(getpid()))) {
+    explicit Staging(const fs::path &out) : path_(out.parent_path() / partial_name(out)) {
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
@@ -56,6 +65,11 @@ std::string seconds_folder(double t) {
 FlyResult fly(const FlyOptions &options) {
     auto started = std::chrono::steady_clock::now();
     Scenario scenario = load_scenario(options.scenario);
+    if (options.warn)
+        for (const std::string &w : scenario.warnings) options.warn(w);
+    auto check_stop = [&] {
+        if (options.stop && *options.stop) throw FlyInterrupted(*options.stop);
+    };
     CockpitPaths paths = options.paths;
     if (!scenario.world.empty()) paths.world = scenario.world;
     if (!scenario.assets.empty()) paths.assets = scenario.assets;
@@ -70,6 +84,7 @@ FlyResult fly(const FlyOptions &options) {
     auto record = [&](const fs::path &rel) { result.files.push_back(rel); };
     {
         Cockpit cockpit(scenario, paths, staging.path() / "run");
+        check_stop();
         Image first = cockpit.panel_picture();
         std::unique_ptr<GifWriter> gif;
         long every = 0;
@@ -83,6 +98,7 @@ FlyResult fly(const FlyOptions &options) {
         long total = cockpit.total_frames();
         Progress progress("flying " + scenario.name, total, options.progress ? stderr : nullptr);
         for (long f = 0; f < total; ++f) {
+            check_stop();
             cockpit.frame();
             double t = cockpit.time();
             while (next_snapshot < scenario.snapshots.size() && scenario.snapshots[next_snapshot] <= t + scenario.step / 2) {
@@ -128,6 +144,7 @@ FlyResult fly(const FlyOptions &options) {
         record("flight.json");
         record("run");
     }
+    check_stop();
     staging.commit(out);
     result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;

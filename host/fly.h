@@ -2,7 +2,10 @@
 // its animation and its flight log written into one output folder.
 #pragma once
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,21 @@ struct FlyOptions {
     CockpitPaths paths;         // the scenario's [folders] override these
     bool progress = true;       // a bar on a terminal for runs over a second
     bool animation = true;      // the animated picture, when the scenario asks for one
+    // Set by a signal handler to the signal's number: the flight stops at
+    // the next frame, as a failed one does.
+    const volatile std::sig_atomic_t *stop = nullptr;
+    // Warnings of the scenario ("file:line: warning: ..."), before it flies.
+    std::function<void(const std::string &)> warn;
+};
+
+// A flight stopped by a signal: nothing was written.
+class FlyInterrupted : public std::runtime_error {
+public:
+    explicit FlyInterrupted(int signal) : std::runtime_error("interrupted"), signal_(signal) {}
+    int signal() const { return signal_; }
+
+private:
+    int signal_;
 };
 
 struct FlyResult {
@@ -25,8 +43,8 @@ struct FlyResult {
     std::vector<std::filesystem::path> files;  // relative to out
 };
 
-// Throws ScenarioError or HostError (naming the file); the output folder is
-// then left as it was.
+// Throws ScenarioError or HostError (naming the file), or FlyInterrupted; the
+// output folder is then left as it was and the partial folder removed.
 FlyResult fly(const FlyOptions &options);
 
 }  // namespace panelhost

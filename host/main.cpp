@@ -1,8 +1,12 @@
 // panelhost: the project's stand-in for the simulator.
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,23 @@ namespace {
 
 const char *const kDeliverables[] = {"navdisplay", "radio_com", "radio_nav", "radio_adf", "radio_xpdr",
                                      "nightlight", "rockers",   "panelshift", "partanim"};
+const char *const kCommands[] = {"fly", "serve", "list"};
+
+// The signal that interrupts a flight: the handler may only set it.
+volatile std::sig_atomic_t g_stop_signal = 0;
+
+extern "C" void on_stop_signal(int signal) { g_stop_signal = signal; }
+
+// SIGINT and SIGTERM stop the flight at its next frame; a second one ends
+// the program at once (the handler is reset by the first).
+void catch_stop_signals() {
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 void usage(FILE *out) {
     std::fprintf(out,
@@ -22,6 +43,7 @@ void usage(FILE *out) {
                  "       panelhost serve [SCENARIO] [--port N] [--address ADDR] [--speed X] [--no-events]\n"
                  "                 [--plugins DIR] [--world DIR] [--assets DIR]\n"
                  "       panelhost list [--plugins DIR]\n"
+                 "       panelhost --version | --help\n"
                  "\n"
                  "  fly     fly a scenario (the default command): every gauge of its panel is drawn\n"
                  "          at each frame; writes PNG snapshots, the panel picture, the animated\n"
@@ -45,9 +67,11 @@ void usage(FILE *out) {
                  "  --address ADDR  serve: the address to listen on (default 127.0.0.1, this machine\n"
                  "                  only; name another, such as 0.0.0.0, to let other machines in)\n"
                  "  --speed X       serve: simulated seconds per second to start with, 1 to 16\n"
+                 "                  (fractions too, such as 2.5)\n"
                  "  --no-events     serve: leave out the scenario's timed events; only the page\n"
                  "                  acts on the panel\n"
                  "  -h, --help      this text\n"
+                 "  --version       the version of panelhost and the suite\n"
                  "\n"
                  "A scenario's [folders] table overrides --plugins, --world and --assets.\n",
                  PANELHOST_DEFAULT_SCENARIO);
@@ -55,7 +79,10 @@ void usage(FILE *out) {
 
 std::string slots_text(const std::vector<int> &slots) {
     std::string s;
-    for (int n : slots) s += (s.empty() ? "" : " ") + std::to_string(n);
+    for (int n : slots) {
+        if (!s.empty()) s += ' ';
+        s += std::to_string(n);
+    }
     return s;
 }
 
@@ -85,8 +112,20 @@ int list(const std::string &dir) {
 }
 
 
-int fly(const panelhost::FlyOptions &options, bool quiet) {
-    panelhost::FlyResult r = panelhost::fly(options);
+void warn(const std::string &what) { std::fprintf(stderr, "panelhost: %s\n", what.c_str()); }
+
+int fly(panelhost::FlyOptions options, bool quiet) {
+    options.stop = &g_stop_signal;
+    options.warn = warn;
+    catch_stop_signals();
+    panelhost::FlyResult r;
+    try {
+        r = panelhost::fly(options);
+    } catch (const panelhost::FlyInterrupted &e) {
+        std::fprintf(stderr, "panelhost: interrupted by %s; the flight stopped and wrote nothing\n",
+                     e.signal() == SIGINT ? "SIGINT (Ctrl+C)" : e.signal() == SIGTERM ? "SIGTERM" : "a signal");
+        return 128 + e.signal();
+    }
     if (quiet) return 0;
     std::printf("flew %.0f simulated seconds (%ld frames) in %.1f s, %.0f times real time\n", r.simulated_seconds,
                 r.frames, r.wall_seconds, r.wall_seconds > 0 ? r.simulated_seconds / r.wall_seconds : 0.0);
@@ -100,13 +139,38 @@ int fly(const panelhost::FlyOptions &options, bool quiet) {
 }
 
 // A whole number within [lo, hi] from an option's value.
-int number(const std::string &text, int lo, int hi) {
+int number(const std::string &option, const std::string &text, int lo, int hi) {
     char *end = nullptr;
+    errno = 0;
     long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < lo || v > hi)
-        throw std::invalid_argument("'" + text + "' is not a whole number from " + std::to_string(lo) + " to " +
-                                    std::to_string(hi));
+    if (text.empty() || *end != '\0' || errno != 0 || v < lo || v > hi)
+        throw std::invalid_argument(option + ": '" + text + "' is not a whole number from " + std::to_string(lo) +
+                                    " to " + std::to_string(hi));
     return int(v);
+}
+
+// A number within [lo, hi], fractions allowed, from an option's value.
+double real_number(const std::string &option, const std::string &text, double lo, double hi) {
+    char *end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(v) || v < lo || v > hi) {
+        char range[64];
+        std::snprintf(range, sizeof range, "%g to %g", lo, hi);
+        throw std::invalid_argument(option + ": '" + text + "' is not a number from " + range);
+    }
+    return v;
+}
+
+bool is_command(const std::string &word) {
+    return std::any_of(std::begin(kCommands), std::end(kCommands), [&](const char *c) { return word == c; });
+}
+
+// A first word that is no command but cannot be a scenario either: a second
+// word follows it, or it names no file and has neither '.' nor '/'.
+bool mistyped_command(const std::string &word, size_t words) {
+    if (words > 1) return true;
+    std::error_code ec;
+    return word.find_first_of("./") == std::string::npos && !std::filesystem::exists(word, ec);
 }
 
 }  // namespace
@@ -130,6 +194,9 @@ int main(int argc, char **argv) {
             if (a == "-h" || a == "--help") {
                 usage(stdout);
                 return 0;
+            } else if (a == "--version") {
+                std::printf("panelhost %s, the host of the panel suite\n", PANELHOST_VERSION);
+                return 0;
             } else if (a == "--plugins") {
                 dir = value();
             } else if (a == "--out") {
@@ -143,11 +210,11 @@ int main(int argc, char **argv) {
             } else if (a == "--quiet") {
                 quiet = true;
             } else if (a == "--port") {
-                serve.port = number(value(), 0, 65535);
+                serve.port = number(a, value(), 0, 65535);
             } else if (a == "--address") {
                 serve.address = value();
             } else if (a == "--speed") {
-                serve.session.speed = number(value(), 1, 16);
+                serve.session.speed = real_number(a, value(), panelhost::live::kMinSpeed, panelhost::live::kMaxSpeed);
             } else if (a == "--no-events") {
                 serve.session.events = false;
             } else if (!a.empty() && a[0] != '-') {
@@ -161,9 +228,13 @@ int main(int argc, char **argv) {
             return 2;
         }
     }
-    if (!positional.empty() && (positional[0] == "fly" || positional[0] == "list" || positional[0] == "serve")) {
+    if (!positional.empty() && is_command(positional[0])) {
         command = positional[0];
         positional.erase(positional.begin());
+    } else if (!positional.empty() && mistyped_command(positional[0], positional.size())) {
+        std::fprintf(stderr, "panelhost: unknown command '%s' (fly, serve or list)\n\n", positional[0].c_str());
+        usage(stderr);
+        return 2;
     }
     if (command.empty()) command = "fly";
     if (positional.size() > (command == "list" ? 0u : 1u)) {

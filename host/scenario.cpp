@@ -9,6 +9,7 @@
 #include <toml++/toml.h>
 
 #include "host/definition.h"
+#include "host/event_checks.h"
 
 namespace panelhost {
 namespace {
@@ -180,22 +181,23 @@ BusSetting bus_setting(Table &t) {
     return s;
 }
 
-// Radio kinds as the frequency service numbers them.
-int radio_kind(Table &t) {
+const RadioKind &radio_kind(Table &t) {
     std::string r = t.string("radio");
-    if (r == "com") return 1;
-    if (r == "nav") return 2;
-    if (r == "xpdr") return 8;
-    if (r == "adf") return 64;
-    t.fail(*t.raw("radio"), "'radio' must be one of com, nav, adf, xpdr, not \"" + r + "\"");
+    const RadioKind *kind = radio_kind_named(r);
+    if (kind == nullptr) t.fail(*t.raw("radio"), "'radio' must be one of com, nav, adf, xpdr, not \"" + r + "\"");
+    return *kind;
 }
 
-std::tuple<int, int, int> radio_slot(Table &t) {
-    int kind = radio_kind(t);
+// The slot a radio table names and the value it tunes, checked as the live
+// page checks its tuning.
+std::tuple<int, int, int> radio_slot(Table &t, double &value) {
+    const RadioKind &kind = radio_kind(t);
     int unit = int(t.integer("unit", 1, 2, 1));
     std::string which = t.string("which", "active");
     if (which != "active" && which != "standby") t.fail(*t.raw("which"), "'which' must be active or standby");
-    return {kind, unit, which == "active" ? 0 : 1};
+    value = t.number("value");
+    if (auto problem = radio_value_problem(kind, value)) t.fail(*t.raw("value"), *problem);
+    return {kind.kind, unit, which == "active" ? 0 : 1};
 }
 
 void read_panel(Table &root, Scenario &s) {
@@ -206,8 +208,8 @@ void read_panel(Table &root, Scenario &s) {
         item.plugin = plain(p, "plugin");
         item.name = plain(p, "name", item.plugin);
         if (!names.insert(item.name).second) p.fail(p.line(), "a second panel item named \"" + item.name + "\"");
-        item.x = int(p.integer("x", -10000, 10000, 0));
-        item.y = int(p.integer("y", -10000, 10000, 0));
+        item.x = int(p.integer("x", 0, 10000, 0));
+        item.y = int(p.integer("y", 0, 10000, 0));
         item.width = int(p.integer("width", 0, 4096, 0));
         item.height = int(p.integer("height", 0, 4096, 0));
         item.definition = p.string("definition", "");
@@ -221,6 +223,16 @@ void read_panel(Table &root, Scenario &s) {
         p.finish();
         s.panel.push_back(std::move(item));
     }
+    // Gauges may overlap on purpose (a bezel over a display); the later one
+    // is drawn on top.
+    for (size_t i = 0; i < s.panel.size(); ++i)
+        for (size_t j = 0; j < i; ++j) {
+            const PanelItem &a = s.panel[i], &b = s.panel[j];
+            if (a.width <= 0 || a.height <= 0 || b.width <= 0 || b.height <= 0) continue;
+            if (a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+                s.warnings.push_back(s.file + ":" + std::to_string(a.line) + ": warning: \"" + a.name +
+                                     "\" overlaps \"" + b.name + "\" on the panel; it is drawn on top");
+        }
 }
 
 void read_route(Table &root, Scenario &s) {
@@ -228,6 +240,10 @@ void read_route(Table &root, Scenario &s) {
         RoutePoint p;
         p.line = r.line();
         if (r.has("key")) {
+            for (const char *user_only : {"lat", "lon"})
+                if (const toml::node *n = r.raw(user_only))
+                    r.fail(*n, "a route point has either 'key' (a point of the world) or 'lat' and 'lon' (a user "
+                               "waypoint), not both");
             p.key = r.string("key");
             p.name = r.string("name", p.key);
         } else {
@@ -263,9 +279,12 @@ Event read_event(Table &e, const Scenario &s) {
     Event ev;
     ev.line = e.line();
     ev.at = e.ranged("at", 0, 1e7);
+    if (auto problem = event_time_problem(ev.at, s.duration, s.step)) e.fail(*e.raw("at"), *problem);
     static const char *const kActions[] = {"click", "key", "set", "radio", "power", "light", "autopilot"};
     int actions = 0;
     for (const char *a : kActions) actions += e.has(a) ? 1 : 0;
+    // A misspelt action is named as such, before the count of actions.
+    e.finish();
     if (actions != 1)
         e.fail(e.line(), "an event needs exactly one of click, key, set, radio, power, light, autopilot");
     if (e.has("click")) {
@@ -274,15 +293,17 @@ Event read_event(Table &e, const Scenario &s) {
         ev.gauge = c.string("gauge");
         auto it = std::find_if(s.panel.begin(), s.panel.end(), [&](const PanelItem &p) { return p.name == ev.gauge; });
         if (it == s.panel.end()) c.fail(*c.raw("gauge"), "no panel item is named \"" + ev.gauge + "\"");
-        ev.x = int32_t(c.integer("x", -10000, 10000));
-        ev.y = int32_t(c.integer("y", -10000, 10000));
-        ev.buttons = uint32_t(c.integer("buttons", 0, 7, 1));
+        int64_t x = c.integer("x", INT32_MIN, INT32_MAX), y = c.integer("y", INT32_MIN, INT32_MAX);
+        if (auto problem = click_problem(it->name, x, y, it->width, it->height)) c.fail(*c.raw("x"), *problem);
+        ev.x = int32_t(x);
+        ev.y = int32_t(y);
+        ev.buttons = uint32_t(c.integer("buttons", kMinButtons, kMaxButtons, 1));
         c.finish();
     } else if (e.has("key")) {
         Table k = e.sub("key");
         ev.kind = Event::kKey;
-        ev.key = int32_t(k.integer("code", 0, INT32_MAX));
-        ev.modifiers = int32_t(k.integer("modifiers", 0, INT32_MAX, 0));
+        ev.key = int32_t(k.integer("code", kMinKeyCode, kMaxKeyCode));
+        ev.modifiers = int32_t(k.integer("modifiers", 0, kMaxModifiers, 0));
         k.finish();
     } else if (e.has("set")) {
         Table v = e.sub("set");
@@ -292,8 +313,7 @@ Event read_event(Table &e, const Scenario &s) {
     } else if (e.has("radio")) {
         Table r = e.sub("radio");
         ev.kind = Event::kRadio;
-        std::tie(ev.radio_kind, ev.radio_unit, ev.radio_which) = radio_slot(r);
-        ev.value = r.ranged("value", 0, 10000);
+        std::tie(ev.radio_kind, ev.radio_unit, ev.radio_which) = radio_slot(r, ev.value);
         r.finish();
     } else if (e.has("power")) {
         ev.kind = Event::kPower;
@@ -364,8 +384,9 @@ Scenario read(const toml::table &doc, const std::string &file) {
         v.finish();
     }
     for (Table &r : sys.tables("radios")) {
-        auto slot = radio_slot(r);
-        s.radios.emplace_back(slot, r.ranged("value", 0, 10000));
+        double value = 0;
+        auto slot = radio_slot(r, value);
+        s.radios.emplace_back(slot, value);
         r.finish();
     }
     sys.finish();
@@ -402,6 +423,9 @@ Scenario parse_scenario(const std::string &text, const std::string &file) {
 }
 
 Scenario load_scenario(const std::filesystem::path &file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        throw ScenarioError(file.string() + ": is a folder, not a scenario file");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw ScenarioError(file.string() + ": cannot be read");
     std::ostringstream text;

@@ -19,7 +19,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One plug-in of the panel. Gauges are drawn at (x, y) of the panel picture.
+// One plug-in of the panel. Gauges are drawn at (x, y) of the panel picture,
+// from its top left corner.
 struct PanelItem {
     std::string name;    // unique; events name gauges by it
     std::string plugin;  // library name without the suffix
@@ -100,6 +101,9 @@ struct Scenario {
     int animation_scale = 1;        // 1: full size, 2: half, ...
 
     std::vector<Event> events;  // in time order
+    // "file:line: warning: ..." for what is allowed but likely a mistake
+    // (gauges that overlap on the panel).
+    std::vector<std::string> warnings;
 };
 
 Scenario parse_scenario(const std::string &text, const std::string &file);

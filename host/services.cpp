@@ -378,6 +378,7 @@ float object_get_radio_frequency(const ObjectRef *o, int32_t kind, int32_t unit,
     SimObject *obj = H().world().find(o);
     float f = 0.0f;
     if (obj) {
+        obj->radios_read.insert({kind, unit});
         auto it = obj->radios.find({kind, unit, which});
         if (it != obj->radios.end()) f = it->second;
     }

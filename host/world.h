@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -23,6 +24,8 @@ struct SimObject {
     bool valid = true;
     // (kind, unit, which) -> frequency: MHz, kHz or the transponder code.
     std::map<std::tuple<int, int, int>, float> radios;
+    // (kind, unit) of every radio a plug-in asked the frequency of.
+    std::set<std::pair<int, int>> radios_read;
     std::map<uint32_t, std::string> models;  // tag -> model path
     uint32_t selected_model = 0;
     std::map<std::string, int32_t> part_frames;

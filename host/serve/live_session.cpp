@@ -5,6 +5,7 @@
 
 #include <future>
 
+#include "host/event_checks.h"
 #include "host/output/png.h"
 #include "host/serve/key_bindings.h"
 
@@ -28,13 +29,18 @@ double longitude_deg(const GeoPosition &p) {
 }
 
 std::string radio_name(int kind) {
-    switch (kind) {
-    case 1: return "com";
-    case 2: return "nav";
-    case 8: return "xpdr";
-    case 64: return "adf";
-    }
-    return std::to_string(kind);
+    const RadioKind *r = radio_kind_numbered(kind);
+    return r ? r->name : std::to_string(kind);
+}
+
+// A tuned radio as its head shows it.
+json radio_json(const std::tuple<int, int, int> &slot, double value) {
+    int kind = std::get<0>(slot);
+    return {{"radio", radio_name(kind)},
+            {"unit", std::get<1>(slot)},
+            {"which", std::get<2>(slot) ? "standby" : "active"},
+            {"value", radio_value_shown(kind, value)},
+            {"text", radio_value_text(kind, value)}};
 }
 
 json optional_flag(const MessageBus &bus, uint32_t target, uint32_t data) {
@@ -125,9 +131,7 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     json plugins = json::array();
     for (const PanelItem &p : s.panel) plugins.push_back({{"name", p.name}, {"plugin", p.plugin}});
     json radios = json::array();
-    for (const auto &[slot, value] : s.radios)
-        radios.push_back({{"radio", radio_name(std::get<0>(slot))}, {"unit", std::get<1>(slot)},
-                          {"which", std::get<2>(slot) ? "standby" : "active"}, {"value", value}});
+    for (const auto &[slot, value] : s.radios) radios.push_back(radio_json(slot, value));
     json keys = json::array();
     for (const BrowserKey &k : browser_keys()) keys.push_back({{"code", k.code}, {"host", k.host}, {"name", k.name}});
     json bindings = json::array();
@@ -141,6 +145,8 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     json description = {
         {"name", s.name},
         {"scenario", s.file},
+        {"generation", generation},
+        {"warnings", s.warnings},
         {"step", s.step},
         {"events", options_.events},
         {"panel", {{"width", picture.width}, {"height", picture.height}}},
@@ -155,6 +161,7 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     std::lock_guard lock(mutex_);
     facts_ = std::move(facts);
     description_ = std::move(description);
+    no_panel_.clear();
     return f;
 }
 
@@ -171,6 +178,8 @@ json LiveSession::description() const {
 void LiveSession::post(Command c) {
     {
         std::lock_guard lock(mutex_);
+        if (c.kind == Command::kEvent && !no_panel_.empty())
+            throw RequestError(409, "there is no panel to act on (" + no_panel_ + ")");
         queue_.push_back(std::move(c));
     }
     published_.notify_all();
@@ -205,6 +214,7 @@ void LiveSession::apply(Command &c) {
             last_event_ = "restart";
         } catch (const std::exception &e) {
             error_ = std::string("restart failed: ") + e.what();
+            lose_panel();
         }
         return;
     }
@@ -223,9 +233,19 @@ void LiveSession::apply(Command &c) {
     last_event_ = events.empty() ? "" : events.back().value("what", "");
 }
 
+void LiveSession::lose_panel() {
+    std::lock_guard lock(mutex_);
+    no_panel_ = error_;
+}
+
 json LiveSession::status() const {
-    json s = {{"paused", paused_}, {"speed", speed_}, {"achieved_speed", achieved_speed_},
-              {"last_event", last_event_}, {"error", error_}};
+    json s = {{"state", !flying_ ? "no panel" : paused_ ? "paused" : "running"},
+              {"paused", paused_},
+              {"speed", speed_},
+              {"achieved_speed", achieved_speed_},
+              {"last_event", last_event_},
+              {"error", error_},
+              {"generation", generation_}};
     if (!flying_) return s;
     Cockpit &c = *flying_->cockpit;
     Host &host = c.host();
@@ -262,21 +282,21 @@ json LiveSession::status() const {
     s["model"] = model == user.models.end() ? "" : model->second;
     s["parts"] = user.part_frames;
     json radios = json::array();
-    for (const auto &[slot, value] : user.radios)
-        radios.push_back({{"radio", radio_name(std::get<0>(slot))}, {"unit", std::get<1>(slot)},
-                          {"which", std::get<2>(slot) ? "standby" : "active"}, {"value", value}});
+    for (const auto &[slot, value] : user.radios) radios.push_back(radio_json(slot, value));
     s["radios"] = radios;
+    // The units the heads on the panel read, by radio: what the page tunes
+    // unless told otherwise.
+    json read = json::object();
+    for (const auto &[kind, unit] : user.radios_read) read[radio_name(kind)].push_back(unit);
+    s["radio_units"] = read;
     s["scenario_ended"] = c.frames() >= c.total_frames();
     return s;
 }
 
 void LiveSession::publish() {
+    // Without a panel (a restart failed) the frame has no picture.
     Image picture;
-    if (flying_) {
-        picture = flying_->cockpit->panel_picture();
-    } else if (auto last = latest()) {
-        picture = last->panel();
-    }
+    if (flying_) picture = flying_->cockpit->panel_picture();
     json s = status();
     std::lock_guard lock(mutex_);
     frame_ = std::make_shared<LiveFrame>(++published_count_, std::move(picture), std::move(s));
@@ -323,6 +343,7 @@ void LiveSession::run() {
         } catch (const std::exception &e) {
             error_ = e.what();
             flying_.reset();
+            lose_panel();
         }
         window_wall += wall;
         if (window_wall >= kRateWindowSeconds) {

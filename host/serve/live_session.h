@@ -36,6 +36,7 @@ public:
         : number_(number), panel_(std::move(panel)), status_(std::move(status)) {}
     long number() const { return number_; }
     const Image &panel() const { return panel_; }
+    bool has_panel() const { return panel_.width > 0; }
     const nlohmann::json &status() const { return status_; }
     // The picture as PNG, encoded once for every reader.
     const std::string &png() const;
@@ -62,11 +63,13 @@ public:
     PanelFacts facts() const;
     nlohmann::json description() const;
 
-    // Queues a checked command for the simulation thread.
+    // Queues a checked command for the simulation thread. Refuses events
+    // (RequestError 409) while there is no panel to apply them to.
     void post(Command c);
 
     // The newest frame once it is newer than `after`, or the newest there is
-    // when `wait` runs out first.
+    // when `wait` runs out first. A frame without a panel (no picture) means
+    // that the last restart failed; its status says why.
     std::shared_ptr<const LiveFrame> frame_after(long after, std::chrono::milliseconds wait) const;
     std::shared_ptr<const LiveFrame> latest() const;
 
@@ -77,6 +80,7 @@ private:
     std::unique_ptr<Flying> build(long generation);
     void apply(Command &c);
     void publish();
+    void lose_panel();  // after a failed restart: no panel until a good one
     nlohmann::json status() const;
 
     SessionOptions options_;
@@ -90,6 +94,7 @@ private:
     PanelFacts facts_;
     nlohmann::json description_;
     long published_count_ = 0;
+    std::string no_panel_;  // why there is no panel, or empty
     bool stopping_ = false;
 
     // The simulation thread's state.

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/event_checks.h"
+
 namespace panelhost::live {
 namespace {
 
@@ -46,10 +48,13 @@ public:
         if (n < lo || n > hi) out_of(key, lo, hi);
         return n;
     }
-    double number(const char *key, double lo, double hi) {
+    double number(const char *key) {
         const json &v = at(key);
         if (!v.is_number()) bad(std::string("'") + key + "' must be a number");
-        double d = v.get<double>();
+        return v.get<double>();
+    }
+    double number(const char *key, double lo, double hi) {
+        double d = number(key);
         if (!std::isfinite(d) || d < lo || d > hi) out_of(key, lo, hi);
         return d;
     }
@@ -82,25 +87,14 @@ Command event(Event e) {
     return c;
 }
 
-// Radio kinds as the frequency service numbers them, with the values a
-// head of that kind can be tuned to.
-struct RadioKind {
-    const char *name;
-    int kind;
-    double lo, hi;
-};
-constexpr RadioKind kRadios[] = {
-    {"com", 1, 118.0, 136.975},
-    {"nav", 2, 108.0, 117.95},
-    {"adf", 64, 100, 1799},
-    {"xpdr", 8, 0, 7777},
-};
+// The same checks as a scenario's events, refused with 422.
+void check(const std::optional<std::string> &problem) {
+    if (problem) throw RequestError(422, *problem);
+}
 
 Event radio(Body &b) {
     std::string name = b.string("radio");
-    const RadioKind *r = nullptr;
-    for (const RadioKind &k : kRadios)
-        if (name == k.name) r = &k;
+    const RadioKind *r = radio_kind_named(name);
     if (r == nullptr) bad("'radio' must be one of com, nav, adf, xpdr, not \"" + name + "\"");
     Event e;
     e.kind = Event::kRadio;
@@ -109,13 +103,8 @@ Event radio(Body &b) {
     std::string which = b.has("which") ? b.string("which") : "active";
     if (which != "active" && which != "standby") bad("'which' must be active or standby");
     e.radio_which = which == "active" ? 0 : 1;
-    e.value = b.number("value", r->lo, r->hi);
-    if (r->kind == 8) {
-        // A transponder code is four octal digits.
-        if (e.value != std::floor(e.value)) throw RequestError(422, "a transponder code is a whole number");
-        for (long v = long(e.value); v > 0; v /= 10)
-            if (v % 10 > 7) throw RequestError(422, "a transponder code has the digits 0 to 7 only");
-    }
+    e.value = b.number("value");
+    check(radio_value_problem(*r, e.value));
     return e;
 }
 
@@ -130,15 +119,11 @@ Command parse_click(const std::string &text, const PanelFacts &panel) {
     for (const GaugeArea &g : panel.gauges)
         if (g.name == e.gauge) area = &g;
     if (area == nullptr) throw RequestError(404, "no gauge of the panel is named \"" + e.gauge + "\"");
-    e.x = int32_t(b.integer("x", INT32_MIN, INT32_MAX));
-    e.y = int32_t(b.integer("y", INT32_MIN, INT32_MAX));
-    if (e.x < 0 || e.y < 0 || e.x >= area->width || e.y >= area->height) {
-        char what[160];
-        std::snprintf(what, sizeof what, "(%d, %d) lies outside the gauge \"%s\" of %d x %d pixels", e.x, e.y,
-                      e.gauge.c_str(), area->width, area->height);
-        throw RequestError(422, what);
-    }
-    e.buttons = uint32_t(b.integer("buttons", 1, 7, 1));
+    int64_t x = b.integer("x", INT32_MIN, INT32_MAX), y = b.integer("y", INT32_MIN, INT32_MAX);
+    check(click_problem(e.gauge, x, y, area->width, area->height));
+    e.x = int32_t(x);
+    e.y = int32_t(y);
+    e.buttons = uint32_t(b.integer("buttons", kMinButtons, kMaxButtons, 1));
     b.finish();
     return event(std::move(e));
 }
@@ -147,8 +132,8 @@ Command parse_key(const std::string &text) {
     Body b(text);
     Event e;
     e.kind = Event::kKey;
-    e.key = int32_t(b.integer("code", 1, 255));
-    e.modifiers = int32_t(b.integer("modifiers", 0, 7, 0));
+    e.key = int32_t(b.integer("code", kMinKeyCode, kMaxKeyCode));
+    e.modifiers = int32_t(b.integer("modifiers", 0, kMaxModifiers, 0));
     b.finish();
     return event(std::move(e));
 }

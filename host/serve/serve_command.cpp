@@ -20,6 +20,8 @@ int serve(const ServeOptions &options) {
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
     LiveSession session(options.session);
+    for (const auto &w : session.description().value("warnings", nlohmann::json::array()))
+        std::fprintf(stderr, "panelhost: %s\n", w.get<std::string>().c_str());
     LiveServer server(session);
     int port = server.bind(options.address, options.port);
     std::string host = options.address.find(':') != std::string::npos ? "[" + options.address + "]" : options.address;

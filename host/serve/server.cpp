@@ -2,7 +2,11 @@
 
 #include <httplib.h>
 
+#include <netdb.h>
+
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include "host/host.h"
 
@@ -42,9 +46,17 @@ LiveServer::LiveServer(LiveSession &session) : session_(session), http_(std::mak
 LiveServer::~LiveServer() { stop(); }
 
 int LiveServer::bind(const std::string &address, int port) {
-    bool ok = port == 0 ? (port = http_->bind_to_any_port(address)) > 0 : http_->bind_to_port(address, port);
-    if (!ok) throw HostError("cannot listen on " + address + " port " + std::to_string(port));
-    return port;
+    std::string where = address + (port == 0 ? " (any free port)" : " port " + std::to_string(port));
+    addrinfo hints{}, *found = nullptr;
+    hints.ai_flags = AI_PASSIVE;
+    hints.ai_socktype = SOCK_STREAM;
+    if (int e = getaddrinfo(address.c_str(), nullptr, &hints, &found); e != 0)
+        throw HostError("cannot listen on " + where + ": not an address of this machine (" + gai_strerror(e) + ")");
+    freeaddrinfo(found);
+    errno = 0;
+    int bound = port == 0 ? http_->bind_to_any_port(address) : (http_->bind_to_port(address, port) ? port : -1);
+    if (bound <= 0) throw HostError("cannot listen on " + where + ": " + (errno ? std::strerror(errno) : "refused"));
+    return bound;
 }
 
 void LiveServer::run() { http_->listen_after_bind(); }
@@ -77,8 +89,9 @@ void LiveServer::routes() {
                 return refuse(res, 400, "'after' must be a frame number");
         }
         auto f = session_.frame_after(after, kFrameWait);
-        res.set_header("Cache-Control", "no-store");
         res.set_header("X-Frame", std::to_string(f->number()));
+        if (!f->has_panel()) return refuse(res, 503, "no panel: " + f->status().value("error", ""));
+        res.set_header("Cache-Control", "no-store");
         res.set_content(f->png(), "image/png");
     });
 

@@ -7,17 +7,19 @@
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
-import { mkdtempSync, rmSync, mkdirSync } from "node:fs";
+import { mkdtempSync, rmSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
+import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
 
 const PANELHOST = process.env.PANELHOST;
 const ARTEFACTS = process.env.ARTEFACTS || ".";
 const CHROMIUM = process.env.CHROMIUM || "/usr/bin/chromium";
+const BUNDLED = path.join(path.dirname(fileURLToPath(import.meta.url)), "../../data/scenarios/harbour-hop.toml");
 
-function startHost() {
-  const host = spawn(PANELHOST, ["serve", "--port", "0", "--no-events"], { stdio: ["ignore", "pipe", "inherit"] });
+function startHost(scenario = []) {
+  const host = spawn(PANELHOST, ["serve", ...scenario, "--port", "0", "--no-events"], { stdio: ["ignore", "pipe", "inherit"] });
   const port = new Promise((resolve, reject) => {
     let out = "";
     host.stdout.on("data", (d) => {
@@ -42,6 +44,20 @@ async function until(what, check, ms = 5000) {
   }
 }
 
+const openBrowser = (profile) => chromium.launchPersistentContext(profile, {
+  executablePath: CHROMIUM,
+  headless: true,
+  viewport: { width: 1200, height: 1000 },
+  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+         "--disable-component-update", "--disable-sync"],
+});
+
+async function stopHost(host) {
+  const ended = new Promise((done) => host.on("exit", (code, signal) => done({ code, signal })));
+  host.kill("SIGTERM");
+  assert.deepEqual(await ended, { code: 0, signal: null }, "the host stops cleanly on SIGTERM");
+}
+
 test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, async () => {
   assert.ok(PANELHOST, "PANELHOST must name the panelhost program");
   const { host, port } = startHost();
@@ -49,24 +65,19 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
   let context;
   try {
     const base = `http://127.0.0.1:${await port}`;
-    context = await chromium.launchPersistentContext(profile, {
-      executablePath: CHROMIUM,
-      headless: true,
-      viewport: { width: 1200, height: 1000 },
-      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-             "--disable-component-update", "--disable-sync"],
-    });
+    context = await openBrowser(profile);
     const page = context.pages()[0] || (await context.newPage());
     await page.goto(base + "/");
     const panel = await (await fetch(base + "/api/panel")).json();
     const display = panel.gauges.find((g) => g.plugin === "navdisplay");
     assert.ok(display, "the bundled panel has the navigation display");
 
-    // Pixels of the display, in its own coordinates, as the page shows them.
-    const pixels = (x0, y0, x1, y1) => page.evaluate(([gx, gy, x0, y0, x1, y1]) => {
+    // Pixels of a gauge (the display unless named), in its own coordinates,
+    // as the page shows them.
+    const pixels = (x0, y0, x1, y1, g = display) => page.evaluate(([gx, gy, x0, y0, x1, y1]) => {
       const c = document.getElementById("panel");
       return Array.from(c.getContext("2d").getImageData(gx + x0, gy + y0, x1 - x0, y1 - y0).data);
-    }, [display.x, display.y, x0, y0, x1, y1]);
+    }, [g.x, g.y, x0, y0, x1, y1]);
     const map = () => pixels(0, 40, 206, 290);
     const differ = (a, b) => a.some((v, i) => v !== b[i]);
     const frames = () => page.evaluate(() => window.liveStats.frames);
@@ -124,6 +135,18 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     await page.keyboard.press("Alt+Insert");
     await until("window 6 placed", async () => (await statusText()).includes("6: 20,20 100x100"));
 
+    // Tuning from the form's defaults reaches a head on the panel: the COM
+    // head reads unit 2, the ADF unit 1.
+    const com = panel.gauges.find((g) => g.plugin === "radio_com");
+    await until("the COM unit the head reads", async () => (await page.inputValue("#unit")) === "2");
+    const comBefore = await pixels(0, 0, com.width, com.height, com);
+    await page.fill("#value", "124.5");
+    await page.click("#tune");
+    await until("the tuned COM in the status", async () => (await statusText()).includes("com2 124.500 "));
+    await until("the COM head's new digits", async () => differ(comBefore, await pixels(0, 0, com.width, com.height, com)));
+    await page.selectOption("#radio", "adf");
+    assert.equal(await page.inputValue("#unit"), "1", "the ADF head reads unit 1");
+
     await page.click("#pause");
     await until("the resume", async () => (await statusText()).includes("running"));
     await sleep(1500);  // the status line shows the rates of a running panel
@@ -140,8 +163,44 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
   } finally {
     if (context) await context.close();
     rmSync(profile, { recursive: true, force: true });
-    const ended = new Promise((done) => host.on("exit", (code, signal) => done({ code, signal })));
-    host.kill("SIGTERM");
-    assert.deepEqual(await ended, { code: 0, signal: null }, "the host stops cleanly on SIGTERM");
+    await stopHost(host);
+  }
+});
+
+test("a failed restart leaves no panel until a good one", { timeout: 60000 }, async () => {
+  const folder = mkdtempSync(path.join(tmpdir(), "panelhost-restart-"));
+  const scenario = path.join(folder, "flight.toml");
+  const good = readFileSync(BUNDLED, "utf8");
+  writeFileSync(scenario, good);
+  const { host, port } = startHost([scenario]);
+  let context;
+  try {
+    const base = `http://127.0.0.1:${await port}`;
+    context = await openBrowser(path.join(folder, "profile"));
+    const page = context.pages()[0] || (await context.newPage());
+    await page.goto(base + "/");
+    const statusText = () => page.locator("#status").textContent();
+    // A pixel of the display's map, in the panel's coordinates.
+    const corner = () => page.evaluate(() =>
+      Array.from(document.getElementById("panel").getContext("2d").getImageData(30, 100, 1, 1).data));
+    await until("the first frames", async () => (await page.evaluate(() => window.liveStats.frames)) > 3);
+
+    writeFileSync(scenario, good.replace("value = 4721", "value = 9999"));
+    await page.click("#restart");
+    await until("no panel", async () => (await statusText()).includes("NO PANEL"));
+    assert.match(await statusText(), /ERROR restart failed: .*flight\.toml:\d+: a transponder code is four digits 0 to 7, not 9999/);
+    await until("the cleared panel", async () => (await corner()).join() === "28,31,34,255");
+    assert.match(await page.locator("#message").textContent(), /^no panel: restart failed/);
+    const refused = await fetch(base + "/api/click", { method: "POST", body: JSON.stringify({ gauge: "display", x: 1, y: 1 }) });
+    assert.equal(refused.status, 409);
+
+    writeFileSync(scenario, good);
+    await page.click("#restart");
+    await until("the panel again", async () => (await statusText()).includes("running"));
+    await until("the display again", async () => (await corner()).join() !== "28,31,34,255");
+  } finally {
+    if (context) await context.close();
+    await stopHost(host);
+    rmSync(folder, { recursive: true, force: true });
   }
 });

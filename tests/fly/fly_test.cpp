@@ -14,6 +14,20 @@ namespace {
 namespace fs = std::filesystem;
 using test::scratch;
 
+// The bundled events that a flight of `seconds` reaches: a scenario may not
+// hold one after its end.
+void drop_events_after(std::string &text, double seconds) {
+    const std::string event = "[[event]]\nat = ";
+    for (size_t at = text.find(event); at != std::string::npos; at = text.find(event, at)) {
+        size_t end = text.find("\n[[", at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (std::stod(text.substr(at + event.size())) > seconds)
+            text.erase(at, end - at);
+        else
+            at = end;
+    }
+}
+
 // The bundled scenario cut to `seconds`, written into `dir`.
 fs::path short_scenario(const fs::path &dir, const std::string &seconds, const std::string &change_from = "",
                         const std::string &change_to = "") {
@@ -25,6 +39,7 @@ fs::path short_scenario(const fs::path &dir, const std::string &seconds, const s
     };
     replace("duration = 330.0", "duration = " + seconds);
     replace("snapshots = [1.0, 12.0, 30.0, 75.0, 150.0, 252.0, 320.0]", "snapshots = [1.0]");
+    drop_events_after(text, std::stod(seconds));
     if (!change_from.empty()) replace(change_from, change_to);
     fs::path file = dir / "flight.toml";
     test::write_file(file, text);
@@ -128,6 +143,38 @@ TEST(Fly, BadInputFailsWithTheFileAndLeavesNoOutput) {
     o.paths.assets = dir;  // a folder without the pictures
     why = failure(dir, o);
     EXPECT_NE(why.find("FTASCI10.RAW"), std::string::npos) << why;
+}
+
+TEST(Fly, AStoppedFlightLeavesTheEarlierOutputAsItWas) {
+    fs::path dir = scratch("stopped");
+    fs::path s = short_scenario(dir, "1.0");
+    fly(options_for(s, dir / "out"));
+    test::write_file(dir / "out" / "mark.txt", "earlier");
+    // As the signal handler leaves it: the flight stops at its next frame.
+    volatile std::sig_atomic_t stop = SIGTERM;
+    FlyOptions o = options_for(s, dir / "out");
+    o.stop = &stop;
+    auto before = entries(dir);
+    try {
+        fly(o);
+        FAIL() << "the flight was not stopped";
+    } catch (const FlyInterrupted &e) {
+        EXPECT_EQ(e.signal(), SIGTERM);
+    }
+    EXPECT_EQ(entries(dir), before);
+    EXPECT_TRUE(fs::exists(dir / "out" / "mark.txt"));
+}
+
+TEST(Fly, WarningsOfTheScenarioComeFirstAndTheFlightGoesOn) {
+    fs::path dir = scratch("warnings");
+    fs::path s = short_scenario(dir, "1.0", "plugin = \"radio_com\"\nx = 216", "plugin = \"radio_com\"\nx = 200");
+    FlyOptions o = options_for(s, dir / "out");
+    std::vector<std::string> warnings;
+    o.warn = [&](const std::string &w) { warnings.push_back(w); };
+    fly(o);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], at_line(s, "plugin = \"radio_com\"") + "warning: \"com\" overlaps \"display\" on the panel; it is drawn on top");
+    EXPECT_TRUE(fs::exists(dir / "out" / "panel.png"));
 }
 
 TEST(Fly, DoesNotReplaceAFolderThatIsNotAnOutput) {

@@ -1,6 +1,8 @@
 // The scenario file: what a good one gives, and the errors of bad ones.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "host/scenario.h"
 
 namespace panelhost {
@@ -111,6 +113,84 @@ TEST(Scenario, PanelErrors) {
               "s.toml:17: 'model' must be a plain name of letters, digits, '_', '-' and '.', not \"a/b\"");
     EXPECT_EQ(error_of(base + "[[panel]]\nplugin = \"navdisplay\"\nname = \"display\"\n"),
               "s.toml:16: a second panel item named \"display\"");
+}
+
+// The same rules as the live page's requests (tests/serve), with the line.
+TEST(Scenario, EventValuesAreCheckedAsTheLivePageChecksThem) {
+    std::string base = kBase;
+    auto event = [&](const std::string &action, const std::string &at = "1") {
+        return error_of(base + "[[event]]\nat = " + at + "\n" + action + "\n");
+    };
+    EXPECT_EQ(event("radio = { radio = \"com\", value = 19.25 }"),
+              "s.toml:18: COM frequencies lie between 118 and 136.975 MHz, not 19.25");
+    EXPECT_EQ(event("radio = { radio = \"nav\", value = 118.0 }"),
+              "s.toml:18: NAV frequencies lie between 108 and 117.95 MHz, not 118");
+    EXPECT_EQ(event("radio = { radio = \"adf\", value = 1800 }"),
+              "s.toml:18: ADF frequencies lie between 100 and 1799 kHz, not 1800");
+    EXPECT_EQ(event("radio = { radio = \"xpdr\", value = 9999 }"),
+              "s.toml:18: a transponder code is four digits 0 to 7, not 9999");
+    EXPECT_EQ(event("radio = { radio = \"xpdr\", value = 1200.5 }"),
+              "s.toml:18: a transponder code is four digits 0 to 7, not 1200.5");
+    EXPECT_EQ(event("radio = { radio = \"xpdr\", value = 7777 }"), "(no error)");
+    EXPECT_EQ(event("radio = { radio = \"com\", value = 136.975 }"), "(no error)");
+    EXPECT_EQ(error_of(base + "[systems]\nradios = [{ radio = \"xpdr\", value = 1289 }]\n"),
+              "s.toml:17: a transponder code is four digits 0 to 7, not 1289");
+
+    EXPECT_EQ(event("click = { gauge = \"display\", x = 206, y = 0 }"),
+              "s.toml:18: (206, 0) lies outside the gauge \"display\" of 206 x 330 pixels");
+    EXPECT_EQ(event("click = { gauge = \"display\", x = 3, y = -1 }"),
+              "s.toml:18: (3, -1) lies outside the gauge \"display\" of 206 x 330 pixels");
+    EXPECT_EQ(event("click = { gauge = \"display\", x = 205, y = 329 }"), "(no error)");
+    EXPECT_EQ(event("click = { gauge = \"display\", x = 1, y = 1, buttons = 0 }"),
+              "s.toml:18: 'event.click.buttons' must lie between 1 and 7");
+    EXPECT_EQ(event("key = { code = 256 }"), "s.toml:18: 'event.key.code' must lie between 1 and 255");
+    EXPECT_EQ(event("key = { code = 65, modifiers = 8 }"), "s.toml:18: 'event.key.modifiers' must lie between 0 and 7");
+
+    // Ten seconds at 1/30 s: the last frame starts at 9.967 s and takes what
+    // is due within half a step of it.
+    EXPECT_EQ(event("power = false", "9.98"), "s.toml:16: a power event needs 'systems.power' to name what it switches");
+    EXPECT_EQ(event("power = false", "9.99"),
+              "s.toml:17: the event at 9.99 s comes after the flight's last frame (9.967 s of 10 s)");
+    EXPECT_EQ(event("power = false", "10"),
+              "s.toml:17: the event at 10 s comes after the flight's last frame (9.967 s of 10 s)");
+
+    EXPECT_EQ(error_of(base + "[[panel]]\nplugin = \"radio_com\"\nx = -5\n"), "s.toml:18: 'panel.x' must lie between 0 and 10000");
+}
+
+TEST(Scenario, OverlappingGaugesAreAWarningOnly) {
+    std::string base = kBase;
+    Scenario s = parse_scenario(base + "[[panel]]\nplugin = \"radio_com\"\nx = 205\ny = 329\nwidth = 120\nheight = 60\n"
+                                       "[[panel]]\nplugin = \"radio_nav\"\nx = 206\nwidth = 120\nheight = 60\n"
+                                       "[[panel]]\nplugin = \"partanim\"\n",
+                                "s.toml");
+    // The COM head covers the display's bottom right pixel; the NAV head only
+    // touches the display's edge; partanim has no surface.
+    ASSERT_EQ(s.warnings.size(), 1u);
+    EXPECT_EQ(s.warnings[0], "s.toml:16: warning: \"radio_com\" overlaps \"display\" on the panel; it is drawn on top");
+}
+
+TEST(Scenario, MisspeltOrMixedKeysAreNamed) {
+    std::string base = kBase;
+    EXPECT_EQ(error_of(base + "[[event]]\nat = 1\nclik = { gauge = \"display\", x = 1, y = 1 }\n"),
+              "s.toml:18: unknown key 'event.clik'");
+    EXPECT_EQ(error_of(base + "[[route]]\nkey = \"AP2\"\nname = \"Home\"\nlat = 44.0\nlon = -12.0\n"),
+              "s.toml:19: a route point has either 'key' (a point of the world) or 'lat' and 'lon' (a user waypoint), "
+              "not both");
+    // A key with a name of its own is a database point shown by that name.
+    Scenario s = parse_scenario(base + "[[route]]\nkey = \"AP2\"\nname = \"Home\"\n", "s.toml");
+    EXPECT_EQ(s.route.back().key, "AP2");
+    EXPECT_EQ(s.route.back().name, "Home");
+}
+
+TEST(Scenario, AFolderIsNotAScenario) {
+    std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "scenario-folder.toml";
+    std::filesystem::create_directories(dir);
+    try {
+        load_scenario(dir);
+        FAIL();
+    } catch (const ScenarioError &e) {
+        EXPECT_EQ(e.what(), dir.string() + ": is a folder, not a scenario file");
+    }
 }
 
 TEST(Scenario, MissingFileIsNamed) {

@@ -16,7 +16,7 @@ Record rec(std::string key, std::string ident, double variation) {
     Record r;
     r.key = std::move(key);
     r.identifier = std::move(ident);
-    r.name = "x";
+    r.name = std::string("x");  // assigning the literal: a false -Wrestrict of GCC 12 at -O3
     r.variation = variation;
     return r;
 }

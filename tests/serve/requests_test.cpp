@@ -95,6 +95,33 @@ TEST(Requests, RadioTuningStaysWithinWhatTheHeadsShow) {
     EXPECT_EQ(refused(R"({"action":"radio","radio":"nav","unit":3,"value":110})"), 422);
 }
 
+// The messages are the scenario file's (tests/fly) without its file and line.
+TEST(Requests, RefusalsSayWhatAScenarioWouldSay) {
+    PanelFacts f = facts();
+    auto message = [&](const std::string &body, auto parse) {
+        try {
+            parse(body);
+        } catch (const RequestError &e) {
+            EXPECT_EQ(e.status(), 422) << body;
+            return std::string(e.what());
+        }
+        return std::string("(accepted)");
+    };
+    auto control = [&](const std::string &b) { return parse_control(b, f); };
+    auto click = [&](const std::string &b) { return parse_click(b, f); };
+    EXPECT_EQ(message(R"({"action":"radio","radio":"com","value":19.25})", control),
+              "COM frequencies lie between 118 and 136.975 MHz, not 19.25");
+    EXPECT_EQ(message(R"({"action":"radio","radio":"adf","value":99})", control),
+              "ADF frequencies lie between 100 and 1799 kHz, not 99");
+    EXPECT_EQ(message(R"({"action":"radio","radio":"xpdr","value":9999})", control),
+              "a transponder code is four digits 0 to 7, not 9999");
+    EXPECT_EQ(message(R"({"action":"radio","radio":"xpdr","value":-1})", control),
+              "a transponder code is four digits 0 to 7, not -1");
+    EXPECT_EQ(message(R"({"action":"radio","radio":"nav","value":117.95})", control), "(accepted)");
+    EXPECT_EQ(message(R"({"gauge":"display","x":206,"y":0})", click),
+              "(206, 0) lies outside the gauge \"display\" of 206 x 330 pixels");
+}
+
 TEST(KeyBindings, PanelShiftAndTheUserAircraftsParts) {
     Scenario s;
     s.file = "test.toml";

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace panelhost::live {
@@ -19,9 +22,9 @@ using namespace std::chrono_literals;
 // The bundled scenario without its timed events, served on a free port.
 class ServerTest : public ::testing::Test {
 protected:
-    static SessionOptions options() {
+    SessionOptions options() const {
         SessionOptions o;
-        o.scenario = SERVE_TEST_SCENARIO;
+        o.scenario = scenario_;
         o.paths = {SERVE_TEST_PLUGINS, SERVE_TEST_WORLD, SERVE_TEST_ASSETS};
         o.events = false;
         return o;
@@ -50,6 +53,7 @@ protected:
         ASSERT_TRUE(status().value("paused", false));
     }
 
+    std::string scenario_ = SERVE_TEST_SCENARIO;
     std::unique_ptr<LiveSession> session_;
     std::unique_ptr<LiveServer> server_;
     std::thread serving_;
@@ -183,6 +187,94 @@ TEST_F(ServerTest, TheLivePanelShowsTheRadioHeadsOnTheirFaces) {
         EXPECT_EQ(frame->panel().at(x - 1, y), 0x303438u) << g["name"];
     }
     EXPECT_EQ(heads, 4);
+}
+
+TEST_F(ServerTest, StatusShowsRadiosAsTheHeadsDoAndTheUnitsTheyRead) {
+    ASSERT_EQ(post("/api/control", R"({"action":"radio","radio":"nav","unit":2,"which":"standby","value":108.1})"), 202);
+    ASSERT_EQ(post("/api/control", R"({"action":"radio","radio":"com","unit":2,"value":136.975})"), 202);
+    json nav, com, units;
+    for (int i = 0; i < 1000 && (nav.is_null() || com.is_null() || units.size() < 4); ++i) {
+        json s = status();
+        units = s.value("radio_units", json::object());
+        for (const json &r : s["radios"]) {
+            if (r["radio"] == "nav" && r["unit"] == 2 && r["which"] == "standby" && r["text"] == "108.10") nav = r;
+            if (r["radio"] == "com" && r["unit"] == 2 && r["which"] == "active" && r["text"] == "136.975") com = r;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    // Stored as the host's float, shown as the head shows it.
+    ASSERT_FALSE(nav.is_null());
+    EXPECT_EQ(nav["value"].get<double>(), 108.1);
+    EXPECT_EQ(json(nav["value"]).dump(), "108.1");
+    ASSERT_FALSE(com.is_null());
+    EXPECT_EQ(com["value"].get<double>(), 136.975);
+    // The bundled heads: COM and NAV read unit 2, ADF and the transponder unit 1.
+    EXPECT_EQ(units.dump(), R"({"adf":[1],"com":[2],"nav":[2],"xpdr":[1]})");
+    // The scenario's own tuning as the page lists it.
+    int listed = 0;
+    json panel = json::parse(client_->Get("/api/panel")->body);
+    for (const json &r : panel["controls"]["radios"]) {
+        if (r["radio"] != "nav" || r["which"] != "standby") continue;
+        EXPECT_EQ(r["text"], "108.10");
+        ++listed;
+    }
+    EXPECT_EQ(listed, 1);
+}
+
+// A restart that fails leaves no panel: no picture, no clicks, until a
+// restart succeeds.
+class RestartTest : public ServerTest {
+protected:
+    void SetUp() override {
+        file_ = std::filesystem::path(testing::TempDir()) / "restart-test.toml";
+        std::ifstream in(SERVE_TEST_SCENARIO);
+        std::ostringstream text;
+        text << in.rdbuf();
+        good_ = text.str();
+        write(good_);
+        scenario_ = file_.string();
+        ServerTest::SetUp();
+    }
+    void write(const std::string &text) { std::ofstream(file_) << text; }
+    json restart() {
+        long generation = status()["generation"];
+        EXPECT_EQ(post("/api/control", R"({"action":"restart"})"), 202);
+        json s;
+        for (int i = 0; i < 1000; ++i) {
+            s = status();
+            if (s["generation"] != generation) break;
+            std::this_thread::sleep_for(20ms);
+        }
+        return s;
+    }
+
+    std::filesystem::path file_;
+    std::string good_;
+};
+
+TEST_F(RestartTest, AFailedRestartLeavesNoPanelUntilAGoodOne) {
+    write(good_ + "\n[[event]]\nat = 1\nradio = { radio = \"com\", value = 19.25 }\n");
+    json s = restart();
+    EXPECT_EQ(s["state"], "no panel");
+    std::string error = s["error"];
+    EXPECT_EQ(error.rfind("restart failed: " + file_.string() + ":", 0), 0u) << error;
+    EXPECT_NE(error.find("COM frequencies lie between"), std::string::npos) << error;
+    EXPECT_FALSE(s.contains("time"));
+
+    auto frame = client_->Get("/api/frame?after=-1");
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->status, 503);
+    EXPECT_EQ(json::parse(frame->body)["error"], "no panel: " + error);
+    EXPECT_EQ(post("/api/click", R"({"gauge":"display","x":10,"y":10})"), 409);
+    EXPECT_EQ(post("/api/key", R"({"code":45,"modifiers":4})"), 409);
+    EXPECT_EQ(post("/api/control", R"({"action":"pause"})"), 202);
+
+    write(good_);
+    s = restart();
+    EXPECT_EQ(s["state"], "paused");
+    EXPECT_EQ(s["error"], "");
+    EXPECT_EQ(client_->Get("/api/frame?after=-1")->status, 200);
+    EXPECT_EQ(post("/api/click", R"({"gauge":"display","x":10,"y":10})"), 202);
 }
 
 }  // namespace
