@@ -35,7 +35,7 @@ bool same_name(std::string_view a, std::string_view b) {
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
@@ -93,6 +93,7 @@ RequestExtent measure_request(std::string_view data, size_t &scanned, const Requ
         std::string_view text = head.substr(line, next - line);
         line = next;
         if (text.size() < 2 || text[text.size() - 2] != '\r') continue;
+        text.remove_suffix(2);
         size_t colon = text.find(':');
         if (colon == std::string_view::npos) continue;
         std::string_view name = text.substr(0, colon), value = trim(text.substr(colon + 1));
