@@ -386,10 +386,12 @@ void GuardedServer::wait_loop() {
             waiting_.erase(waiting_.begin(), waiting_.begin() + long(waiting_.size() - kMaxConnections));
         }
         if (!ready.empty()) {
-            std::lock_guard lock(mutex_);
-            for (Owned &c : ready) ready_.push_back(std::move(c));
+            {
+                std::lock_guard lock(mutex_);
+                for (Owned &c : ready) ready_.push_back(std::move(c));
+            }
+            for (size_t i = 0; i < ready.size(); ++i) work_ready_.notify_one();
         }
-        work_ready_.notify_all();
     }
     waiting_.clear();
 }

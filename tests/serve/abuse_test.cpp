@@ -315,7 +315,7 @@ TEST_F(AbuseTest, SixteenClientsGetEveryFrame) {
     // Every client keeps up with what the host publishes (30 a second in an
     // optimised build). Instrumented, 17 busy threads on a small machine
     // leave some clients a frame behind now and then.
-    EXPECT_GE(slowest, (kSanitized ? 0.6 : 0.9) * published);
+    EXPECT_GE(slowest, (kSanitized ? 0.5 : 0.9) * published);
 }
 
 }  // namespace
