@@ -30,7 +30,7 @@ void command(Parse parse) {
     try {
         Command c = parse();
         if (c.kind == Command::kSpeed && !(c.speed >= kMinSpeed && c.speed <= kMaxSpeed)) __builtin_trap();
-        if (c.kind == Command::kEvent && c.event.kind == Event::kKey && (c.event.key < 1 || c.event.key > 255))
+        if (c.kind == Command::kEvent && c.event.kind == panelhost::Event::kKey && (c.event.key < 1 || c.event.key > 255))
             __builtin_trap();
     } catch (const RequestError &e) {
         int s = e.status();
