@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -20,8 +21,24 @@ class Body {
 public:
     explicit Body(const std::string &text) {
         if (text.size() > kMaxBodyBytes) throw RequestError(413, "the request body is over " + std::to_string(kMaxBodyBytes) + " bytes");
-        j_ = json::parse(text, nullptr, false);
+        // A field given twice is refused like an unknown one: which of the
+        // two was meant is not for the server to guess.
+        std::vector<std::set<std::string>> objects;
+        std::string twice;
+        auto once = [&](int, json::parse_event_t event, json &parsed) {
+            if (event == json::parse_event_t::object_start) {
+                objects.emplace_back();
+            } else if (event == json::parse_event_t::object_end && !objects.empty()) {
+                objects.pop_back();
+            } else if (event == json::parse_event_t::key && !objects.empty() && twice.empty() &&
+                       !objects.back().insert(parsed.get<std::string>()).second) {
+                twice = parsed.get<std::string>();
+            }
+            return true;
+        };
+        j_ = json::parse(text, once, false);
         if (j_.is_discarded()) bad("the request body is not valid JSON");
+        if (!twice.empty()) bad("the field '" + twice + "' is given twice");
         if (!j_.is_object()) bad("the request body must be a JSON object");
     }
 

@@ -9,11 +9,9 @@
 
 #include "host/serve/live_session.h"
 
-namespace httplib {
-class Server;
-}
-
 namespace panelhost::live {
+
+class GuardedServer;
 
 class LiveServer {
 public:
@@ -32,7 +30,7 @@ public:
 private:
     void routes();
     LiveSession &session_;
-    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<GuardedServer> http_;
 };
 
 // The page, built into the program.
