@@ -267,6 +267,7 @@ json LiveSession::status() const {
                           {"which", std::get<2>(slot) ? "standby" : "active"}, {"value", value}});
     s["radios"] = radios;
     s["scenario_ended"] = c.frames() >= c.total_frames();
+    s["silent_gauges"] = c.silent_gauges();
     return s;
 }
 
