@@ -291,7 +291,7 @@ void check(const Run &r, bool every_point_reached = true) {
 // at the start; `route` holds the [[route]] tables.
 fs::path write_scenario(const std::string &what, double duration, const std::string &route) {
     std::string text = "name = \"" + what + "\"\nduration = " + std::to_string(duration) +
-                       "\nstep = 0.1\n"
+                       "\nstep = 0.2\n"
                        "[aircraft]\nname = \"Skylane\"\nspeed_kt = 240\naltitude_ft = 2500\n"
                        "[systems]\npower = [{ target = \"elec\", data = \"bus1\" }]\n"
                        "values = [{ target = \"elec\", data = \"bus1\", real = 1.0 }]\n" +
