@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "frame/message.h"
 #include "host/assets/file_library.h"
 #include "host/geo.h"
 
@@ -160,6 +161,7 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     host_->bus().on_set = [this](uint32_t target, uint32_t data, const BusValue &v) {
         log_.message(time(), frame_, code_word(target), code_word(data), v.as_double());
     };
+    host_->bus().on_get = [this](const HostMessage &m) { note_asked(m); };
     update_world();
     windows_seen_ = host_->windows;
     load_panel(paths);
@@ -239,7 +241,8 @@ void Cockpit::load_panel(const CockpitPaths &paths) {
             if (item.width <= 0 || item.height <= 0)
                 fail_at(item.line, "\"" + item.name + "\": a gauge needs its width and height");
             gauges_.push_back(GaugeView{item.name, item.x, item.y, Surface(item.width, item.height), false, false, 0, i,
-                                        nullptr, {}, 0, 0});
+                                        nullptr, {}, 0, 0, 0});
+            asked_.emplace_back();
         } else if (p.kind() == fourcc("subs")) {
             subsystems_.push_back(i);
         }
@@ -342,11 +345,65 @@ void Cockpit::frame() {
 }
 
 void Cockpit::draw_gauges() {
-    for (GaugeView &g : gauges_) {
+    for (size_t n = 0; n < gauges_.size(); ++n) {
+        GaugeView &g = gauges_[n];
+        drawing_ = n;
         g.shown = g.instance->draw(g.surface);
         g.keyed = host_->presented().keyed;
         g.key = host_->presented().key;
+        if (g.shown) ++g.frames_shown;
     }
+    drawing_ = SIZE_MAX;
+}
+
+void Cockpit::note_asked(const HostMessage &m) {
+    if (drawing_ >= gauges_.size() || gauges_[drawing_].frames_shown > 0) return;
+    Asked &a = asked_[drawing_][{m.target, m.data_tag}];
+    char value[64];
+    if (m.reply == 0) {
+        std::snprintf(value, sizeof value, "no value");
+    } else {
+        double v = m.value_type == frame::kTypeInt    ? double(m.value.i)
+                   : m.value_type == frame::kTypeReal ? m.value.d
+                   : m.value.d != 0.0                 ? m.value.d
+                                                      : double(m.value.i);
+        std::snprintf(value, sizeof value, "%g", v);
+        a.answered = true;
+        if (v != 0.0) a.non_zero = true;
+    }
+    a.last = value;
+}
+
+std::vector<std::string> Cockpit::silent_gauges() const {
+    std::vector<std::string> out;
+    if (frame_ == 0) return out;
+    for (size_t n = 0; n < gauges_.size(); ++n) {
+        const GaugeView &g = gauges_[n];
+        if (g.frames_shown > 0) continue;
+        std::string causes, answered;
+        for (const auto &[at, a] : asked_[n]) {
+            bool power = false;
+            for (const BusTarget &t : scenario_.power) power = power || (t.target == at.first && t.data == at.second);
+            std::string what = (power ? "power " : "") + code_text(at.first) + " " + code_text(at.second);
+            if (!a.answered)
+                causes += (causes.empty() ? "" : "; ") + what + " was never answered (no such value on the bus)";
+            else if (!a.non_zero)
+                causes += (causes.empty() ? "" : "; ") + what + " was 0 at every frame";
+            else
+                answered += (answered.empty() ? "" : ", ") + what + " = " + a.last;
+        }
+        std::string line = "gauge \"" + g.name + "\" (" + fs::path(g.instance->plugin().path()).stem().string() +
+                           ") presented no frame in " + std::to_string(frame_) + " frames; ";
+        if (!causes.empty())
+            line += "likely cause: " + causes;
+        else if (!answered.empty())
+            line += "every value it asked was answered and not 0 (" + answered +
+                    "): the gauge itself is switched off or has nothing to show";
+        else
+            line += "it asked the host for no value";
+        out.push_back(std::move(line));
+    }
+    return out;
 }
 
 void Cockpit::redraw() {

@@ -3,6 +3,7 @@
 // and the traffic, advanced one fixed step at a time.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -40,6 +41,7 @@ struct GaugeView {
     std::shared_ptr<const BitmapAsset> bezel;
     std::string caption;
     int caption_x = 0, caption_y = 0;  // top-left of its first cell, in the gauge
+    long frames_shown = 0;  // draws that presented the surface
 };
 
 // The process's working folder, entered for a while and left again when the
@@ -87,6 +89,10 @@ public:
     // Every gauge at its place on the panel background, the radio heads on
     // their faces; the gauges' own pixels are copied unchanged.
     Image panel_picture() const;
+    // One line for each gauge that has presented no frame yet (once a frame
+    // has been flown), with what it was told when it asked the host's
+    // values: a power value of 0 or a value nobody answers is the likely cause.
+    std::vector<std::string> silent_gauges() const;
     // A gauge as shown: its surface when presented, black otherwise.
     static Image shown(const GaugeView &g);
 
@@ -102,6 +108,7 @@ private:
     void update_world();
     void draw_gauges();
     void observe();  // host state changes into the flight log
+    void note_asked(const HostMessage &m);
     [[noreturn]] void fail_at(int line, const std::string &what) const;
 
     Scenario scenario_;
@@ -118,6 +125,14 @@ private:
     std::vector<Instance *> subsystems_;    // updated every frame
     std::vector<Instance *> instances_;     // every instance, destroyed at the end
     std::vector<GaugeView> gauges_;
+    // What each gauge that has not presented yet asked, by (target, data).
+    struct Asked {
+        bool answered = false;  // at some frame
+        bool non_zero = false;  // at some frame
+        std::string last;       // the value at the last ask
+    };
+    std::vector<std::map<std::pair<uint32_t, uint32_t>, Asked>> asked_;  // as gauges_
+    size_t drawing_ = SIZE_MAX;                                        // the gauge being drawn
     FlightLog log_;
     size_t next_event_ = 0;
     bool play_events_ = true;

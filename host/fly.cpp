@@ -125,6 +125,8 @@ FlyResult fly(const FlyOptions &options) {
         result.simulated_seconds = cockpit.time();
         const AircraftState &s = cockpit.flight().state();
         FlightLog &log = cockpit.log();
+        for (const std::string &p : cockpit.silent_gauges()) log.problem(p);
+        for (const auto &p : log.section("problems")) result.problems.push_back(p.get<std::string>());
         log.set("scenario", {{"file", scenario.file}, {"name", scenario.name}});
         log.set("step", scenario.step);
         log.set("frames", result.frames);

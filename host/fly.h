@@ -41,6 +41,7 @@ struct FlyResult {
     long frames = 0;
     double simulated_seconds = 0, wall_seconds = 0;
     std::vector<std::filesystem::path> files;  // relative to out
+    std::vector<std::string> problems;         // as the flight log lists them
 };
 
 // Throws ScenarioError or HostError (naming the file), or FlyInterrupted; the

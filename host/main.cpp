@@ -127,6 +127,7 @@ int fly(panelhost::FlyOptions options, bool quiet) {
         return 128 + e.signal();
     }
     if (quiet) return 0;
+    for (const std::string &p : r.problems) std::fprintf(stderr, "panelhost: problem: %s\n", p.c_str());
     std::printf("flew %.0f simulated seconds (%ld frames) in %.1f s, %.0f times real time\n", r.simulated_seconds,
                 r.frames, r.wall_seconds, r.wall_seconds > 0 ? r.simulated_seconds / r.wall_seconds : 0.0);
     std::printf("wrote %zu files into %s\n", r.files.size(), r.out.c_str());

@@ -47,6 +47,7 @@ void MessageBus::send(HostMessage &m) {
             else
                 m.value.d = held->as_double();
         }
+        if (on_get) on_get(m);
     }
     last_sent_ = message_text(m);
 }

@@ -38,6 +38,9 @@ public:
     // Called after every 'setd' that changed a value (the world reacts to
     // the autopilot, say).
     std::function<void(uint32_t target, uint32_t data_tag, const BusValue &)> on_set;
+    // Called after every 'getd' has been answered (the host notes what a
+    // gauge that draws nothing was told).
+    std::function<void(const HostMessage &)> on_get;
 
     // Text of the last message sent, for status lines.
     const std::string &last_sent() const { return last_sent_; }

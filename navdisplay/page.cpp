@@ -126,7 +126,9 @@ void draw_route(Frame &f) {
     if (st.flight_plan_pending) {
         f.nav.load_flight_plan();
         st.flight_plan_pending = false;
-        st.previous_distance = 0.0;
+        st.distance_leg = kNoLeg;
+        st.route_passed = false;
+        st.dtk_pending = true;
     }
     st.data_text_colour = palette::bright_green;
     if (data.working_leg_count() == 0) return;
@@ -269,18 +271,20 @@ void draw_data_block(Frame &f) {
     const size_t published = data.published_leg_count();
     if (st.leg_index > uint32_t(published - 1)) st.leg_index = uint32_t(published - 1);
 
+    bool measured = false;
     if (published != 0) {
         // The working list may be shorter than the published one after a read
         // that failed part way: the leg is then measured no more.
-        if (st.leg_index < data.working_leg_count()) nav.update_leg_track(st.leg_index);
+        if (st.leg_index < data.working_leg_count()) measured = nav.update_leg_track(st.leg_index);
         const double trk = nav.leg_vector.bearing(), dis = nav.leg_vector.distance();
 
         f.text_at(kFontAscii10, left, 250, colour, "DTK : ");
-        if (st.leg_index != st.dtk_leg) {
+        if (st.leg_index != st.dtk_leg || st.dtk_pending) {
             navdata::FlightPlanLeg &leg = *data.published_leg(st.leg_index);
             if (leg.kind == navdata::LEG_USER_WAYPOINT) leg.variation = data.current_variation();
             st.dtk_value = navdata::display_circle.wrapped_difference(leg.course_from_previous, leg.variation);
             st.dtk_leg = st.leg_index;
+            st.dtk_pending = false;
         }
         f.fixed(kFontAscii10, left_value, 250, colour, kWhole3, double(st.dtk_value));
         f.text_at(kFontAscii10, left, 20, colour, "TRK : ");
@@ -294,13 +298,20 @@ void draw_data_block(Frame &f) {
         f.text_at(kFontAscii10, right_value, 40, colour, format_ete(f.text(), f.text_size(), dis, gs));
     }
 
-    // Waypoint passage: inside 5 miles and moving away again.
-    const double dis = nav.leg_vector.distance();
-    if (dis < kPassageNm && dis > st.previous_distance) {
-        if (host_sound_is_playing(st.ping) == 0) st.ping = host_sound_play_file("GPSPING.WAV");
-        ++st.leg_index;
+    // Waypoint passage: inside 5 miles and moving away again, judged only on
+    // the active leg's own refreshed distances, each leg once per read.
+    if (measured && !st.route_passed) {
+        const double dis = nav.leg_vector.distance();
+        if (st.distance_leg == st.leg_index && dis < kPassageNm && dis > st.previous_distance) {
+            if (host_sound_is_playing(st.ping) == 0) st.ping = host_sound_play_file("GPSPING.WAV");
+            if (st.leg_index + 1 >= published) st.route_passed = true;
+            ++st.leg_index;
+            st.distance_leg = kNoLeg;
+        } else {
+            st.previous_distance = dis;
+            st.distance_leg = st.leg_index;
+        }
     }
-    st.previous_distance = dis;
 
     f.textf(kFontAscii10, right, 250, colour, "LEG : %u", st.leg_index);
     f.text_at(kFontAscii10, right_value, 250, palette::orange, "____");

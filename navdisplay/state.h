@@ -31,6 +31,9 @@ constexpr size_t kAirportCapacity = 256;
 constexpr size_t kNavaidCapacity = 128;
 constexpr size_t kWaypointCapacity = 256;
 
+// No leg: the passage distance is not known.
+constexpr uint32_t kNoLeg = UINT32_MAX;
+
 // Seconds between refreshes of a nearby list or of the traffic list.
 constexpr float kRefreshSeconds = 5.0f;
 
@@ -44,9 +47,15 @@ struct DisplayState {
     int32_t zoom_in_use = 0;
     int32_t range_scale = 3600;  // feet of ground per pixel
     uint32_t leg_index = 1;
+    // Waypoint passage: the active leg's distance at its last refresh, and
+    // the leg it belongs to. A passage needs two refreshes of the same leg
+    // since the plan was read, so a read or a passage forgets the distance.
     double previous_distance = 1000000.0;  // nautical miles
+    uint32_t distance_leg = kNoLeg;
+    bool route_passed = false;  // the last leg was passed: no passage until a new read
     float dtk_value = 0.0f;
     uint32_t dtk_leg = 0;
+    bool dtk_pending = false;  // a plan was read: DTK is computed afresh
     bool flight_plan_pending = false;
     uint32_t data_text_colour = 0;
 

@@ -67,8 +67,9 @@ public:
 
     // Adds the frame time to the leg timer; once it exceeds 5 s, restarts it
     // and measures working leg i: magnetic track in [0, 360) and nautical
-    // miles. An index past the list leaves the leg vector as it was.
-    void update_leg_track(size_t i);
+    // miles. An index past the list leaves the leg vector as it was. True
+    // when leg i was measured now.
+    bool update_leg_track(size_t i);
 
     // Clips the segment A-B to the window: 1 when some part is inside, the
     // ends then in clip_a and clip_b, possibly exchanged (with one end

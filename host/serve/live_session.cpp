@@ -290,6 +290,7 @@ json LiveSession::status() const {
     for (const auto &[kind, unit] : user.radios_read) read[radio_name(kind)].push_back(unit);
     s["radio_units"] = read;
     s["scenario_ended"] = c.frames() >= c.total_frames();
+    s["silent_gauges"] = c.silent_gauges();
     return s;
 }
 

@@ -177,6 +177,61 @@ TEST(Fly, WarningsOfTheScenarioComeFirstAndTheFlightGoesOn) {
     EXPECT_TRUE(fs::exists(dir / "out" / "panel.png"));
 }
 
+// The problems a flight of the cut bundled scenario lists, after `changes`.
+std::vector<std::string> problems_of(const fs::path &dir, std::vector<std::pair<std::string, std::string>> changes,
+                                     const std::string &more = "") {
+    fs::path s = short_scenario(dir, "2.0");
+    std::string text = test::bundled_scenario_text();
+    std::ifstream in(s);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    for (const auto &[from, to] : changes) {
+        size_t at = text.find(from);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << from;
+            return {};
+        }
+        text.replace(at, from.size(), to);
+    }
+    test::write_file(s, text + more);
+    FlyResult r = fly(options_for(s, dir / "out"));
+    nlohmann::json log = nlohmann::json::parse(std::ifstream(dir / "out/flight.json"));
+    EXPECT_EQ(log["problems"], nlohmann::json(r.problems));
+    return r.problems;
+}
+
+TEST(Fly, NotesEveryGaugeThatPresentedNoFrame) {
+    fs::path dir = scratch("silent");
+    // Without its 'auto' tag the display asks another gauge for its zoom,
+    // which nobody answers on this panel.
+    EXPECT_EQ(problems_of(dir, {{"auto 2\n", ""}}),
+              std::vector<std::string>{"gauge \"display\" (navdisplay) presented no frame in 60 frames; likely cause: "
+                                       "'ndC2' 'dh__' was never answered (no such value on the bus)"});
+
+    // Power off for the whole flight: every powered gauge is dark, the rocker is not.
+    auto dark = problems_of(dir, {{"{ target = \"elec\", data = \"bus1\", real = 1.0 }",
+                                   "{ target = \"elec\", data = \"bus1\", real = 0.0 }"}});
+    std::vector<std::string> names;
+    for (const std::string &p : dark) {
+        names.push_back(p.substr(0, p.find(" presented")));
+        EXPECT_NE(p.find("likely cause: power 'elec' 'bus1' was 0 at every frame"), std::string::npos) << p;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"gauge \"display\" (navdisplay)", "gauge \"com\" (radio_com)",
+                                               "gauge \"nav\" (radio_nav)", "gauge \"adf\" (radio_adf)",
+                                               "gauge \"xpdr\" (radio_xpdr)"}));
+
+    // Powered for a part of the flight only: every gauge showed something.
+    EXPECT_TRUE(problems_of(dir,
+                            {{"{ target = \"elec\", data = \"bus1\", real = 1.0 }",
+                              "{ target = \"elec\", data = \"bus1\", real = 0.0 }"}},
+                            "[[event]]\nat = 1.5\npower = true\n")
+                    .empty());
+
+    // A radio head without its power message asks nothing the host could blame.
+    auto bare = problems_of(dir, {{"definition = \"msg1 {target=elec data=bus1 type=real}\"", "definition = \"\""}});
+    ASSERT_EQ(bare.size(), 1u);
+    EXPECT_EQ(bare[0].rfind("gauge \"com\" (radio_com) presented no frame in 60 frames; ", 0), 0u) << bare[0];
+}
+
 TEST(Fly, DoesNotReplaceAFolderThatIsNotAnOutput) {
     fs::path dir = scratch("foreign");
     fs::create_directories(dir / "mine");

@@ -36,6 +36,8 @@ protected:
         return called(kEntryFontDrawText, ascii(x, y, colour, text));
     }
     size_t pings() const { return calls(kEntrySoundPlayFile).size(); }
+    // Sounds the display started since the host was made, whatever the log holds.
+    size_t sounds_started() const { return host->sounds().size(); }
 };
 
 TEST_F(RouteTest, DataBlockOfTheActiveLeg) {
@@ -126,39 +128,131 @@ TEST_F(RouteTest, NoPassageOutsideFiveMiles) {
     EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 1"));
 }
 
-TEST_F(RouteTest, FirstLegWithinFiveMilesPingsAtTheFirstRefresh) {
+TEST_F(RouteTest, FirstLegWithinFiveMilesWaitsForItsOwnDistanceToGrow) {
     const GeoPosition leg1 = ahead(0.0, 3.0 * kFeetPerNm);
     start_route(PlanText().user(home, "A").user(leg1, "B").user(ahead(0.0, 60.0 * kFeetPerNm), "C").text());
     host->frame_seconds = 1.0f;
-    for (int i = 0; i < 5; ++i) draw();
-    EXPECT_EQ(pings(), 0u) << "the leg vector is still zero";
+    for (int i = 0; i < 6; ++i) draw();
+    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0003.0")) << "measured at the sixth frame";
+    EXPECT_EQ(pings(), 0u) << "a first distance is compared with nothing";
+    host->frame_seconds = 5.01f;
+    fly_to(leg1, 2.0);
     draw();
-    EXPECT_EQ(pings(), 1u) << "previous distance 0 after the read";
+    EXPECT_EQ(pings(), 0u) << "closing in";
+    fly_to(leg1, 2.5);
+    host->log().clear();
+    draw();
+    EXPECT_EQ(pings(), 1u);
     EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2"));
+}
+
+TEST_F(RouteTest, ReadingThePlanAgainForgetsTheLastDistance) {
+    const GeoPosition leg1 = ahead(0.0, 30.0 * kFeetPerNm);
+    const std::string plan = PlanText().user(home, "A").user(leg1, "B").user(ahead(0.0, 60.0 * kFeetPerNm), "C").text();
+    start_route(plan);
+    fly_to(leg1, 4.0);
+    draw();
+    plugin->global_start();
+    fly_to(leg1, 4.5);
+    draw();
+    EXPECT_EQ(pings(), 0u) << "4.5 after the read is a first distance, not one grown from 4.0";
+    fly_to(leg1, 4.6);
+    host->log().clear();
+    draw();
+    EXPECT_EQ(pings(), 1u);
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2"));
+}
+
+TEST_F(RouteTest, NextLegIsJudgedOnItsOwnDistances) {
+    const GeoPosition b = ahead(0.0, 30.0 * kFeetPerNm), c = ahead(0.0, 34.0 * kFeetPerNm);
+    start_route(PlanText().user(home, "A").user(b, "B").user(c, "C").user(ahead(0.0, 90.0 * kFeetPerNm), "D").text());
+    for (double d : {2.0, 1.0, 1.5}) {
+        fly_to(b, d);
+        draw();
+    }
+    EXPECT_EQ(sounds_started(), 1u) << "B passed";
+    host->advance(10.0);  // the ping has played
+    fly_to(c, 3.0);
+    host->log().clear();
+    draw();
+    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0003.0"));
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2")) << "C's first distance is not compared with B's 1.5";
+    fly_to(c, 2.0);
+    draw();
+    fly_to(c, 2.2);
+    host->log().clear();
+    draw();
+    EXPECT_EQ(sounds_started(), 2u);
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 3"));
 }
 
 TEST_F(RouteTest, PingIsNotRestartedWhilePlaying) {
-    const GeoPosition leg1 = ahead(0.0, 3.0 * kFeetPerNm), leg2 = ahead(0.0, 6.0 * kFeetPerNm);
-    start_route(PlanText().user(home, "A").user(leg1, "B").user(leg2, "C").user(ahead(0.0, 90.0 * kFeetPerNm), "D").text());
+    const GeoPosition b = ahead(0.0, 30.0 * kFeetPerNm), c = ahead(0.0, 34.0 * kFeetPerNm);
+    start_route(PlanText().user(home, "A").user(b, "B").user(c, "C").user(ahead(0.0, 90.0 * kFeetPerNm), "D").text());
     host->sound_seconds = 60.0;
-    draw();  // leg 1 at 3 nm: ping, leg 2
-    fly_to(leg2, 4.0);
-    draw();  // leg 2 measured at 4 nm, still more than 3: passage again, sound still playing
+    for (double d : {2.0, 1.0, 1.5}) {
+        fly_to(b, d);
+        draw();
+    }
+    for (double d : {3.0, 2.0, 2.2}) {
+        fly_to(c, d);
+        draw();
+    }
     EXPECT_EQ(pings(), 1u);
-    EXPECT_EQ(calls(kEntrySoundIsPlaying).back(), "host_sound_is_playing(1 -> 1)");
+    EXPECT_EQ(calls(kEntrySoundIsPlaying),
+              (std::vector<std::string>{"host_sound_is_playing(0 -> 0)", "host_sound_is_playing(1 -> 1)"}));
     EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 3")) << "the leg advances all the same";
 }
 
-TEST_F(RouteTest, LegIndexIsPulledBackToTheLastLeg) {
-    const GeoPosition leg1 = ahead(0.0, 3.0 * kFeetPerNm);
+TEST_F(RouteTest, LastLegIsPassedOncePerRead) {
+    const GeoPosition leg1 = ahead(0.0, 30.0 * kFeetPerNm);
     start_route(PlanText().airport(home, "AP1").airport(leg1, "AP2").text());
-    draw();  // passage of the last leg: index 2
-    EXPECT_EQ(pings(), 1u);
-    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2"));
+    for (double d : {3.0, 2.0, 2.5}) {
+        fly_to(leg1, d);
+        draw();
+    }
+    EXPECT_EQ(sounds_started(), 1u);
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2")) << "shown once past the last leg";
+    host->advance(10.0);
+    host->log().clear();
+    draw();
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 1")) << "then pulled back";
+    EXPECT_TRUE(shows(153, 250, kOrange, "XVEL"));
+    for (double d : {3.0, 4.0, 4.5, 4.9}) {
+        fly_to(leg1, d);
+        draw();
+    }
+    EXPECT_EQ(sounds_started(), 1u) << "flying away from the last waypoint pings no more";
+    EXPECT_TRUE(calls(kEntrySoundIsPlaying).empty()) << "nor passes it again";
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 1"));
+
+    // A new read: the last leg may be passed again.
+    plugin->global_start();
+    for (double d : {4.0, 3.0, 3.5}) {
+        fly_to(leg1, d);
+        draw();
+    }
+    EXPECT_EQ(sounds_started(), 2u);
+}
+
+TEST_F(RouteTest, DtkIsComputedAfreshAfterEachRead) {
+    start_route(PlanText().airport(home, "AP1").airport(ahead(90.0, 20.0 * kFeetPerNm), "AP2").text());
+    draw();
+    EXPECT_TRUE(shows(68, 250, kBrightGreen, "093")) << "east, variation -3";
+    write_plan(PlanText().airport(home, "AP1").airport(ahead(0.0, 20.0 * kFeetPerNm), "AP2").text());
+    plugin->global_start();
     host->log().clear();
     draw();
     EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 1"));
-    EXPECT_TRUE(shows(153, 250, kOrange, "XVEL"));
+    EXPECT_TRUE(shows(68, 250, kBrightGreen, "003")) << "the same leg index, another course: north, variation -3";
+
+    // One leg: the index is pulled back to 0, the DTK leg held from the start.
+    write_plan(PlanText().airport(ahead(0.0, 20.0 * kFeetPerNm), "AP2").text());
+    plugin->global_start();
+    host->log().clear();
+    draw();
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 0"));
+    EXPECT_TRUE(shows(68, 250, kBrightGreen, "003")) << "course 0 of the first leg, variation -3";
 }
 
 TEST_F(RouteTest, UserWaypointTakesTheCurrentVariation) {
@@ -171,27 +265,34 @@ TEST_F(RouteTest, UserWaypointTakesTheCurrentVariation) {
 }
 
 TEST_F(RouteTest, FailedRereadKeepsTheLegInsideTheWorkingList) {
+    const GeoPosition leg1 = ahead(0.0, 30.0 * kFeetPerNm);
     start_route(PlanText()
                     .waypoint(home, "WP1")
-                    .waypoint(ahead(0.0, 30.0 * kFeetPerNm), "WP1")
+                    .waypoint(leg1, "WP1")
                     .waypoint(ahead(0.0, 31.0 * kFeetPerNm), "WP1")
                     .waypoint(ahead(0.0, 32.0 * kFeetPerNm), "WP1")
                     .text());
-    fly_to(ahead(0.0, 30.0 * kFeetPerNm), 1.0);
-    draw();  // leg 1 within 5 miles: passage to leg 2
+    for (double d : {2.0, 1.0, 1.5}) {
+        fly_to(leg1, d);
+        host->log().clear();
+        draw();
+    }
     EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2"));
     // The plan is rewritten with one block and a cut-off second one: the read
     // fails, the working list holds one leg, the published list keeps four.
     write_plan(PlanText().waypoint(home, "WP1").raw("<wpnt>\nwywy\n<llps>\n").text());
     plugin->global_start();
-    host->log().clear();
-    EXPECT_TRUE(draw());
-    // The re-read set the previous distance to 0 again: the leg vector, still
-    // that of leg 1, makes one more passage, to leg 3.
-    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 3"));
+    for (int i = 0; i < 3; ++i) {
+        host->log().clear();
+        EXPECT_TRUE(draw());
+    }
+    // Leg 2 lies past the working list: it is not measured, so the leg vector
+    // (still leg 1's) is never taken for a passage.
+    EXPECT_TRUE(shows(103, 250, kBrightGreen, "LEG : 2"));
     EXPECT_TRUE(shows(153, 250, kOrange, "____"));
-    EXPECT_FALSE(shows(153, 250, kOrange, "WPT")) << "the working list has no leg 3";
-    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0001.0")) << "leg 3 is not measured from the working list";
+    EXPECT_FALSE(shows(153, 250, kOrange, "WPT")) << "the working list has no leg 2";
+    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0001.5")) << "leg 2 is not measured from the working list";
+    EXPECT_EQ(pings(), 0u);
     EXPECT_TRUE(host->problems().empty());
 }
 

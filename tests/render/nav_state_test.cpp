@@ -176,11 +176,11 @@ TEST_F(NavStateTest, LegTrackWaitsForMoreThanFiveSeconds) {
     script_vector(10.0 * 0.017453292519943295, 60700.0);
     host.frame_seconds = 1.0f;
     for (int frame = 1; frame <= 5; ++frame) {
-        nav.update_leg_track(0);
+        EXPECT_FALSE(nav.update_leg_track(0)) << "frame " << frame;
         EXPECT_EQ(nav.leg_vector.bearing(), 0.0) << "frame " << frame;
         EXPECT_EQ(nav.leg_vector.distance(), 0.0);
     }
-    nav.update_leg_track(0);
+    EXPECT_TRUE(nav.update_leg_track(0)) << "measured on the sixth";
     EXPECT_FLOAT_EQ(float(nav.leg_vector.bearing()), 350.0f);  // 10 true, 20 east
     EXPECT_EQ(nav.leg_vector.distance(), 10.0);
 
@@ -195,7 +195,7 @@ TEST_F(NavStateTest, LegTrackWaitsForMoreThanFiveSeconds) {
 TEST_F(NavStateTest, LegIndexPastTheListLeavesTheLegVector) {
     host.frame_seconds = 6.0f;
     script_vector(1.0, 6070.0);
-    nav.update_leg_track(3);
+    EXPECT_FALSE(nav.update_leg_track(3)) << "nothing to measure";
     EXPECT_EQ(nav.leg_vector.distance(), 0.0);
 }
 
