@@ -1,12 +1,12 @@
 #include "host/host.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "host/platform/entry.h"
 #include "host/services.h"
 
 namespace panelhost {
@@ -19,8 +19,8 @@ Host *g_current = nullptr;
 void *const kUntouchedSlot = reinterpret_cast<void *>(uintptr_t(0x5107));
 
 template <class Fn>
-Fn resolve_export(void *library, const char *name, const std::string &path) {
-    void *sym = dlsym(library, name);
+Fn resolve_export(const platform::Library &library, const char *name, const std::string &path) {
+    void *sym = library.symbol(name);
     if (sym == nullptr) throw HostError(path + ": does not export " + name);
     return reinterpret_cast<Fn>(sym);
 }
@@ -31,11 +31,9 @@ std::string record_name(const char *name) { return std::string(name, strnlen(nam
 
 // ---------------------------------------------------------------- Plugin
 
-Plugin::~Plugin() {
-    if (library_) dlclose(library_);
-}
+Plugin::~Plugin() = default;
 
-int32_t Plugin::reference_number() const { return get_reference_ ? get_reference_() : 0; }
+int32_t Plugin::reference_number() const { return get_reference_ ? platform::enter(get_reference_) : 0; }
 
 void *Plugin::slot(int position) const {
     if (position < 0 || size_t(position) >= callbacks_.size()) return nullptr;
@@ -53,28 +51,28 @@ std::vector<int> Plugin::written_slots() const {
 void Plugin::global_start() {
     if (auto fn = reinterpret_cast<OnGlobalStart>(slot(kSlotGlobalStart))) {
         Host::Calling c(host_, *this);
-        fn();
+        platform::enter(fn);
     }
 }
 
 void Plugin::global_stop() {
     if (auto fn = reinterpret_cast<OnGlobalStop>(slot(kSlotGlobalStop))) {
         Host::Calling c(host_, *this);
-        fn();
+        platform::enter(fn);
     }
 }
 
 void Plugin::time_slice(float seconds) {
     if (auto fn = reinterpret_cast<OnTimeSlice>(slot(kSlotTimeSlice))) {
         Host::Calling c(host_, *this);
-        fn(seconds);
+        platform::enter(fn, seconds);
     }
 }
 
 void Plugin::key(int32_t key, int32_t modifiers) {
     if (auto fn = reinterpret_cast<OnKey>(slot(kSlotKey))) {
         Host::Calling c(host_, *this);
-        fn(key, modifiers);
+        platform::enter(fn, key, modifiers);
     }
 }
 
@@ -82,14 +80,14 @@ int32_t Plugin::read_tag(void *object, void *stream, uint32_t tag) {
     auto fn = reinterpret_cast<OnReadTag>(slot(kSlotReadTag));
     if (!fn) return 0;
     Host::Calling c(host_, *this);
-    return fn(static_cast<InstanceHandle>(object), stream, tag);
+    return platform::enter(fn, static_cast<InstanceHandle>(object), stream, tag);
 }
 
 void Plugin::kill() {
     if (killed_ || !kill_) return;
     killed_ = true;
     Host::Calling c(host_, *this);
-    kill_();
+    platform::enter(kill_);
 }
 
 // ---------------------------------------------------------------- Instance
@@ -97,7 +95,7 @@ void Plugin::kill() {
 void Instance::init() {
     if (auto fn = reinterpret_cast<OnInstanceInit>(plugin_.slot(kSlotInstanceInit))) {
         Host::Calling c(plugin_.host_, plugin_);
-        fn(word_);
+        platform::enter(fn, word_);
     }
 }
 
@@ -110,7 +108,7 @@ std::vector<uint32_t> Instance::read_definition(const Definition &def) {
 void Instance::prepare() {
     if (auto fn = reinterpret_cast<OnPrepare>(plugin_.slot(kSlotPrepare))) {
         Host::Calling c(plugin_.host_, plugin_);
-        fn(word_);
+        platform::enter(fn, word_);
     }
 }
 
@@ -120,7 +118,7 @@ bool Instance::draw(Surface &s) {
     Host &h = plugin_.host_;
     h.presented_ = {};
     Host::Calling c(h, plugin_);
-    fn(word_, s.raw());
+    platform::enter(fn, word_, s.raw());
     return h.presented_.count > 0 && h.presented_.surface == s.raw();
 }
 
@@ -128,14 +126,14 @@ int32_t Instance::mouse(Surface &s, int32_t x, int32_t y, uint32_t buttons) {
     auto fn = reinterpret_cast<OnMouse>(plugin_.slot(kSlotMouse));
     if (!fn) return 0;
     Host::Calling c(plugin_.host_, plugin_);
-    return fn(word_, s.raw(), x, y, buttons);
+    return platform::enter(fn, word_, s.raw(), x, y, buttons);
 }
 
 int32_t Instance::update() {
     auto fn = reinterpret_cast<OnUpdate>(plugin_.slot(kSlotUpdate));
     if (!fn) return 0;
     Host::Calling c(plugin_.host_, plugin_);
-    return fn(word_);
+    return platform::enter(fn, word_);
 }
 
 void Instance::destroy() {
@@ -143,7 +141,7 @@ void Instance::destroy() {
     destroyed_ = true;
     if (auto fn = reinterpret_cast<OnDestroy>(plugin_.slot(kSlotDestroy))) {
         Host::Calling c(plugin_.host_, plugin_);
-        fn(word_);
+        platform::enter(fn, word_);
     }
 }
 
@@ -172,11 +170,8 @@ Host &Host::current() {
 
 Plugin &Host::load(const std::string &path) {
     std::unique_ptr<Plugin> p(new Plugin(*this, path));
-    p->library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (p->library_ == nullptr) {
-        const char *why = dlerror();
-        throw HostError(path + ": cannot load: " + (why ? why : "unknown error"));
-    }
+    p->library_ = platform::Library(path);
+    if (!p->library_) throw HostError(path + ": cannot load: " + p->library_.error());
     p->get_sdk_version_ = resolve_export<DLLGetSDKVersionFn>(p->library_, "DLLGetSDKVersion", path);
     p->init_private_ = resolve_export<DLLInitPrivateFn>(p->library_, "DLLInitPrivate", path);
     p->get_reference_ = resolve_export<DLLGetReferenceNumberFn>(p->library_, "DLLGetReferenceNumber", path);
@@ -186,12 +181,12 @@ Plugin &Host::load(const std::string &path) {
     Plugin &plugin = *p;
     plugins_.push_back(std::move(p));
     Calling c(*this, plugin);
-    plugin.sdk_version_ = plugin.get_sdk_version_();
+    plugin.sdk_version_ = platform::enter(plugin.get_sdk_version_);
     plugin.reference_ = int32_t(1000 + plugins_.size());
-    plugin.init_private_result_ = plugin.init_private_(services_.data(), plugin.reference_);
+    plugin.init_private_result_ = platform::enter(plugin.init_private_, services_.data(), plugin.reference_);
     plugin.callbacks_.fill(kUntouchedSlot);
     std::memset(&plugin.info_, 0xAB, sizeof plugin.info_);  // shows bytes a plug-in did not write
-    plugin.init_result_ = plugin.init_(plugin.callbacks_.data(), &plugin.info_, plugin.registry());
+    plugin.init_result_ = platform::enter(plugin.init_, plugin.callbacks_.data(), &plugin.info_, plugin.registry());
     return plugin;
 }
 
@@ -203,7 +198,7 @@ Instance *Host::instantiate(Plugin &p, uint32_t kind, uint32_t cls) {
     InstanceHandle handle = nullptr;
     {
         Calling c(*this, p);
-        fn(kind, cls, &handle);
+        platform::enter(fn, kind, cls, &handle);
     }
     if (handle == nullptr) return nullptr;
     auto it = std::find_if(words_.begin(), words_.end(), [&](void *&w) { return &w == handle; });

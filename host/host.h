@@ -21,6 +21,7 @@
 #include "host/log.h"
 #include "host/memory.h"
 #include "host/message_bus.h"
+#include "host/platform/library.h"
 #include "host/surface.h"
 #include "host/world.h"
 
@@ -82,7 +83,7 @@ private:
 
     Host &host_;
     std::string path_;
-    void *library_ = nullptr;
+    platform::Library library_;
     DLLGetSDKVersionFn get_sdk_version_ = nullptr;
     DLLInitPrivateFn init_private_ = nullptr;
     DLLGetReferenceNumberFn get_reference_ = nullptr;
@@ -150,7 +151,7 @@ public:
 
     static Host &current();
 
-    // dlopen, then DLLGetSDKVersion, DLLInitPrivate, DLLInit. Throws
+    // Loads the library, then DLLGetSDKVersion, DLLInitPrivate, DLLInit. Throws
     // HostError naming the file when it cannot be loaded.
     Plugin &load(const std::string &path);
     const std::vector<std::unique_ptr<Plugin>> &plugins() const { return plugins_; }

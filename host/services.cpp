@@ -62,7 +62,7 @@ void send_message(HostMessage *m) {
 
 void *alloc(size_t bytes) {
     void *p = H().memory().alloc(bytes);
-    if (logging()) log(kEntryAlloc, "host_alloc", fmt("%zu", bytes) + (p ? "" : " -> null"));
+    if (logging()) log(kEntryAlloc, "host_alloc", std::to_string(bytes) + (p ? "" : " -> null"));
     return p;
 }
 
@@ -204,19 +204,19 @@ void sound_set_volume(int32_t sound, float volume) {
 void get_navaid_list(void **head) {
     void *h = H().make_list(kEntryGetNavaidList);
     if (head) *head = h;
-    if (logging()) log(kEntryGetNavaidList, "host_get_navaid_list", fmt("%zu", H().world().nearby_navaids.size()));
+    if (logging()) log(kEntryGetNavaidList, "host_get_navaid_list", std::to_string(H().world().nearby_navaids.size()));
 }
 
 void get_airport_list(void **head) {
     void *h = H().make_list(kEntryGetAirportList);
     if (head) *head = h;
-    if (logging()) log(kEntryGetAirportList, "host_get_airport_list", fmt("%zu", H().world().nearby_airports.size()));
+    if (logging()) log(kEntryGetAirportList, "host_get_airport_list", std::to_string(H().world().nearby_airports.size()));
 }
 
 void get_point_list(void **head) {
     void *h = H().make_list(kEntryGetPointList);
     if (head) *head = h;
-    if (logging()) log(kEntryGetPointList, "host_get_point_list", fmt("%zu", H().world().nearby_points.size()));
+    if (logging()) log(kEntryGetPointList, "host_get_point_list", std::to_string(H().world().nearby_points.size()));
 }
 
 void free_navaid_list(void *head) {

@@ -1,6 +1,5 @@
 // The frame every deliverable presents to the host: exports, info record,
 // callback table, class registration, instances and resources.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +7,8 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/platform/entry.h"
+#include "host/platform/library.h"
 
 using namespace panelhost;
 
@@ -114,21 +115,20 @@ TEST_P(FrameTest, KillWithoutInstanceFreesWhatInitLoaded) {
 
 TEST_P(FrameTest, ReferenceNumberAndTableCopy) {
     const Expected &e = GetParam();
-    void *lib = dlopen(e.path, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib, nullptr) << dlerror();
-    auto get_reference = reinterpret_cast<DLLGetReferenceNumberFn>(dlsym(lib, "DLLGetReferenceNumber"));
-    auto init_private = reinterpret_cast<DLLInitPrivateFn>(dlsym(lib, "DLLInitPrivate"));
-    auto get_version = reinterpret_cast<DLLGetSDKVersionFn>(dlsym(lib, "DLLGetSDKVersion"));
+    platform::Library lib(e.path);
+    ASSERT_TRUE(lib) << lib.error();
+    auto get_reference = reinterpret_cast<DLLGetReferenceNumberFn>(lib.symbol("DLLGetReferenceNumber"));
+    auto init_private = reinterpret_cast<DLLInitPrivateFn>(lib.symbol("DLLInitPrivate"));
+    auto get_version = reinterpret_cast<DLLGetSDKVersionFn>(lib.symbol("DLLGetSDKVersion"));
     ASSERT_TRUE(get_reference && init_private && get_version);
 
-    EXPECT_EQ(get_version(), 200);
-    EXPECT_EQ(get_reference(), 0);
+    EXPECT_EQ(platform::enter(get_version), 200);
+    EXPECT_EQ(platform::enter(get_reference), 0);
     // A table of exactly the deliverable's length: under AddressSanitizer a
     // read past its end fails the test.
     std::vector<HostEntry> table(size_t(e.services), nullptr);
-    EXPECT_EQ(init_private(table.data(), 4711), 4711);
-    EXPECT_EQ(get_reference(), 4711);
-    dlclose(lib);
+    EXPECT_EQ(platform::enter(init_private, table.data(), 4711), 4711);
+    EXPECT_EQ(platform::enter(get_reference), 4711);
 }
 
 TEST_P(FrameTest, ForeignCodesLeaveTheHandleAlone) {
@@ -146,7 +146,7 @@ TEST_P(FrameTest, ForeignCodesLeaveTheHandleAlone) {
     for (auto &codes : foreign) {
         if (codes[0] == e.kind && codes[1] == e.cls) continue;
         Host::Calling c(host, p);
-        instantiate(codes[0], codes[1], &handle);
+        platform::enter(instantiate, codes[0], codes[1], &handle);
         EXPECT_EQ(handle, sentinel);
     }
     EXPECT_TRUE(host.log().calls().empty());

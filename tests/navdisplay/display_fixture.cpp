@@ -1,11 +1,11 @@
 #include "tests/navdisplay/display_fixture.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include "tests/scratch_folder.h"
 
 namespace navdisplay_test {
 
@@ -41,11 +41,8 @@ PlanText &PlanText::raw(const std::string &text) {
 }
 
 DisplayTest::DisplayTest() {
-    char pattern[] = "/tmp/navdisplay_test.XXXXXX";
-    const char *made = mkdtemp(pattern);
-    if (made == nullptr) throw std::runtime_error("cannot make a scratch folder");
-    folder = made;
-    previous_folder_ = fs::current_path();
+    folder = suite_test::make_scratch_folder("navdisplay_test").string();
+    previous_folder_ = fs::current_path().string();
     fs::create_directories(folder + "/system");
     fs::create_directories(folder + "/saved simulations");
     fs::current_path(folder);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,17 +10,14 @@
 #include <vector>
 
 #include "host/host.h"
+#include "tests/scratch_folder.h"
 
 namespace small_test {
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempRoot {
 public:
-    TempRoot() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "small-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
-        path_ = pattern;
-    }
+    TempRoot() : path_(suite_test::make_scratch_folder("small").string()) {}
     ~TempRoot() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
