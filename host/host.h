@@ -18,6 +18,7 @@
 #include "host/assets.h"
 #include "host/definition.h"
 #include "host/geo.h"
+#include "host/host_error.h"
 #include "host/log.h"
 #include "host/memory.h"
 #include "host/message_bus.h"
@@ -25,11 +26,6 @@
 #include "host/world.h"
 
 namespace panelhost {
-
-class HostError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class Host;
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "host/geo.h"
-#include "host/host.h"
+#include "host/host_error.h"
 
 namespace panelhost {
 namespace {
