@@ -5,8 +5,9 @@
 #include <cmath>
 #include <fstream>
 
+#include "archive/layout.h"
+#include "assetcodecs/file_library.h"
 #include "frame/message.h"
-#include "host/assets/file_library.h"
 #include "host/geo.h"
 
 namespace panelhost {
@@ -195,7 +196,7 @@ void Cockpit::resolve_route() {
 
 void Cockpit::prepare_run_folder(const fs::path &run, const CockpitPaths &paths) {
     fs::create_directories(run / "system");
-    for (const char *archive : {"airpvarmag.pod", "navaid.pod", "waypoint.pod"})
+    for (const char *archive : {pod::kAirportFiles.archive, pod::kNavaidFiles.archive, pod::kWaypointFiles.archive})
         fs::copy_file(paths.world / "system" / archive, run / "system" / archive, fs::copy_options::overwrite_existing);
     std::ostringstream plan;
     write_flight_plan(plan, plan_);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/assets.h"
-#include "host/assets/png_strip.h"
+#include "assetcodecs/png_strip.h"
 
 namespace panelhost {
 

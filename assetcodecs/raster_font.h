@@ -8,7 +8,7 @@
 #pragma once
 
 #include "host/assets.h"
-#include "host/assets/font_file.h"
+#include "assetcodecs/font_file.h"
 
 namespace panelhost {
 
