@@ -9,24 +9,21 @@
 #include "frame/message.h"
 #include "navdata/angle.h"
 #include "navdisplay/display.h"
+#include "navdisplay/geometry.h"
 #include "navdisplay/nearby.h"
 #include "navdisplay/number_format.h"
 #include "navdisplay/palette.h"
 #include "navdisplay/texts.h"
-#include "render/clip.h"
 #include "render/nav_state.h"
 #include "render/primitives.h"
-#include "render/symbols.h"
 #include "render/text.h"
 
 namespace navdisplay {
 namespace {
 
 using render::NavState;
-using render::Pixel;
 
 // Geometry of the page, in surface pixels.
-constexpr render::ClipWindow kMapWindow = render::kMapWindow;
 constexpr int32_t kRingRadii[] = {120, 80, 40};
 constexpr int32_t kCourseLineLength = 160;
 constexpr Pixel kLubberEnd{103, 72};
@@ -77,7 +74,7 @@ struct Frame {
 
     Pixel place(const NearbyEntry &e) {
         nav.place_position(e.latitude, e.longitude, reference_angle, st.range_scale);
-        return render::screen_point(nav.position_offset);
+        return render::screen_point(nav.position_offset, st.aircraft_point);
     }
     const char *bearing_label() {
         return format_bearing_distance(text(), text_size(), nav.position_vector.bearing(), nav.variation,
@@ -85,13 +82,10 @@ struct Frame {
     }
 };
 
-bool in_symbol_window(int32_t x, int32_t y) { return x > 15 && x < 191 && y > 50 && y < 240; }
-
 // Clips a whole-pixel segment to the map window; false when it misses.
 bool clip(NavState &nav, Pixel a, Pixel b, Pixel &ca, Pixel &cb) {
     const auto &w = kMapWindow;
-    if (!nav.clip_to_window(b.x, b.y, a.x, a.y, int32_t(w.left), int32_t(w.top), int32_t(w.right),
-                            int32_t(w.bottom)))
+    if (!nav.clip_to_window(a.x, a.y, b.x, b.y, w.left, w.top, w.right, w.bottom))
         return false;
     ca = nav.clipped_a();
     cb = nav.clipped_b();
@@ -134,10 +128,10 @@ void draw_route(Frame &f) {
     if (data.working_leg_count() == 0) return;
     for (size_t i = 0; i + 1 < data.published_leg_count(); ++i) {
         f.nav.place_plan_point(i, f.reference_angle, st.range_scale);
-        const Pixel a = render::screen_point(f.nav.plan_offset);
+        const Pixel a = render::screen_point(f.nav.plan_offset, f.st.aircraft_point);
         render::draw_cross_mark(f.s, a.x, a.y);
         f.nav.place_plan_point(i + 1, f.reference_angle, st.range_scale);
-        const Pixel b = render::screen_point(f.nav.plan_offset);
+        const Pixel b = render::screen_point(f.nav.plan_offset, f.st.aircraft_point);
         render::draw_cross_mark(f.s, b.x, b.y);
         Pixel ca, cb;
         if (!clip(f.nav, a, b, ca, cb)) continue;
@@ -154,7 +148,7 @@ void draw_airports(Frame &f) {
     for (uint32_t i = 0; i < f.st.airports.count; ++i) {
         const NearbyEntry &e = f.st.airports.entries[i];
         const Pixel p = f.place(e);
-        const int32_t x = p.x - render::kSymbolHalf, y = p.y - render::kSymbolHalf;
+        const int32_t x = p.x - kSymbolHalf, y = p.y - kSymbolHalf;
         if (!in_symbol_window(x, y)) continue;
         f.bitmap_at(kBmpAirport, x, y);
         if (o & OPT_APT_ID) f.text_at(kFontMicro5, x, y - 6, palette::airport_label, e.id);
@@ -168,7 +162,7 @@ void draw_navaids(Frame &f) {
     for (uint32_t i = 0; i < f.st.navaids.count; ++i) {
         const NearbyEntry &e = f.st.navaids.entries[i];
         const Pixel p = f.place(e);
-        const int32_t x = p.x - render::kSymbolHalf, y = p.y - render::kSymbolHalf;
+        const int32_t x = p.x - kSymbolHalf, y = p.y - kSymbolHalf;
         if (!in_symbol_window(x, y)) continue;
         const bool ndb = e.flags & hostlist::navaid::kNdb;
         const bool vor = !ndb && (e.flags & hostlist::navaid::kVor);
@@ -200,7 +194,7 @@ void draw_waypoints(Frame &f) {
         const NearbyEntry &e = f.st.waypoints.entries[i];
         const Pixel p = f.place(e);
         const int32_t x = p.x, y = p.y;
-        if (!(x > 15 && x < 191 && int64_t(y) - 2 > 50 && int64_t(y) - 2 < 240)) continue;
+        if (!in_symbol_window(x, int64_t(y) - 2)) continue;
         render::draw_line(f.s, x, y - 2, x - 2, y + 2, palette::yellow);
         render::draw_line(f.s, x, y - 2, x + 2, y + 2, palette::yellow);
         if (o & OPT_WPT_ID) f.text_at(kFontMicro5, x - 6, y - 10, palette::yellow, e.id);
@@ -212,14 +206,14 @@ void draw_markings(Frame &f) {
     const Pixel c = f.st.aircraft_point;
     f.textf(kFontAscii10, kHeadingText.x, kHeadingText.y, palette::yellow, "%03d", f.heading);
     render::draw_line(f.s, c.x, c.y, kLubberEnd.x, kLubberEnd.y, palette::grey);
-    f.bitmap_at(kBmpHeadingBox, render::kHeadingBoxCorner.x, render::kHeadingBoxCorner.y);
+    f.bitmap_at(kBmpHeadingBox, kHeadingBoxCorner.x, kHeadingBoxCorner.y);
     for (int32_t r : kRingRadii) render::draw_circle(f.s, c.x, c.y, r, palette::grey);
     std::snprintf(f.text(), f.text_size(), "%d", f.st.range_scale / kRangeDivisor);
     host_font_draw_label(f.s, &font(kFontAscii10), kRangeText.x, kRangeText.y, palette::grey, f.text());
     render::fill_rect(f.s, 0, 242, 206, 330, palette::near_black);
     BitmapRecord *const strips[render::kRoseQuarters] = {&bitmap(kBmpRose89), &bitmap(kBmpRose179),
                                                          &bitmap(kBmpRose269), &bitmap(kBmpRose359)};
-    render::draw_rose(f.s, strips, f.heading);
+    render::draw_rose(f.s, strips, f.heading, kRoseCorner);
 }
 
 void draw_traffic(Frame &f) {
@@ -236,7 +230,7 @@ void draw_traffic(Frame &f) {
         GeoPosition pos{};
         host_object_get_position(&ref, &pos);
         nav.place_position(pos.latitude, pos.longitude, f.reference_angle, f.st.range_scale);
-        const Pixel p = render::screen_point(nav.position_offset);
+        const Pixel p = render::screen_point(nav.position_offset, f.st.aircraft_point);
         if (!in_symbol_window(p.x, p.y)) continue;
         const double r = (pos.altitude - nav.own_position.altitude) / 100.0;
         const uint32_t colour = (r <= -kTrafficLevelBand || r >= kTrafficLevelBand) ? palette::blue
@@ -326,7 +320,7 @@ void draw_data_block(Frame &f) {
 }
 
 void draw_zoom_selector(Frame &f) {
-    f.bitmap_at(kBmpSelector, render::kSelectorCorner.x, render::kSelectorCorner.y, f.st.zoom_level);
+    f.bitmap_at(kBmpSelector, kSelectorCorner.x, kSelectorCorner.y, f.st.zoom_level);
     f.textf(kFontAscii10, kZoomText.x, kZoomText.y, palette::white, "%d", f.st.zoom_level);
 }
 
@@ -357,10 +351,10 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
     if (st.options & OPT_WPT) draw_waypoints(f);
     draw_markings(f);
     if (st.options & OPT_TRAFFIC) draw_traffic(f);
-    f.bitmap_at(kBmpPlane, render::kPlaneCorner.x, render::kPlaneCorner.y);
+    f.bitmap_at(kBmpPlane, kPlaneCorner.x, kPlaneCorner.y);
     render::draw_line(s, 96, 242, 110, 242, palette::near_black);
     if (st.options & OPT_ROUTE) draw_data_block(f);
-    f.bitmap_at(kBmpBezel, render::kBezelCorner.x, render::kBezelCorner.y);
+    f.bitmap_at(kBmpBezel, kBezelCorner.x, kBezelCorner.y);
     if (instance.auto_value != 0) draw_zoom_selector(f);
     draw_indicators(f);
     host_surface_present(s);
