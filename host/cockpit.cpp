@@ -288,7 +288,7 @@ void Cockpit::apply(const Event &e) {
         for (const BusTarget &t : scenario_.power) bus.set(t.target, t.data, BusValue::real(e.on ? 1.0 : 0.0));
         break;
     case Event::kLight:
-        bus.set(*code_from_text("ntx" + std::to_string(e.light)), 0, BusValue::real(e.on ? 1.0 : 0.0));
+        bus.set(night_light_target(e.light), 0, BusValue::real(e.on ? 1.0 : 0.0));
         break;
     case Event::kAutopilot: bus.set(scenario_.autopilot, fourcc("apOn"), BusValue::integer(e.on ? 1 : 0)); break;
     }
