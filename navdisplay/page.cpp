@@ -45,8 +45,8 @@ struct Indicator {
 constexpr Indicator kIndicators[] = {{OPT_APT, 12},  {OPT_VOR, 41},      {OPT_NDB, 71},
                                      {OPT_WPT, 103}, {OPT_TRAFFIC, 136}, {OPT_ROUTE, 168}};
 
-// Everything one frame needs, gathered once.
-struct Frame {
+// The page's draw context: everything one frame of it needs, gathered once.
+struct PageCanvas {
     DisplayState &st;
     NavState &nav;
     DrawSurface *s;
@@ -101,7 +101,7 @@ int32_t table_degree(float wrapped) {
     return a < 0 ? a + 360 : a;
 }
 
-void draw_course_line(Frame &f, HostMessage &course) {
+void draw_course_line(PageCanvas &f, HostMessage &course) {
     host_send_message(&course);
     if (course.reply == 0) return;
     const float wrapped =
@@ -114,7 +114,7 @@ void draw_course_line(Frame &f, HostMessage &course) {
     if (clip(f.nav, from, to, ca, cb)) render::draw_line(f.s, ca.x, ca.y, cb.x, cb.y, palette::dark_red);
 }
 
-void draw_route(Frame &f) {
+void draw_route(PageCanvas &f) {
     DisplayState &st = f.st;
     navdata::NavData &data = f.nav.nav;
     if (st.flight_plan_pending) {
@@ -142,7 +142,7 @@ void draw_route(Frame &f) {
     }
 }
 
-void draw_airports(Frame &f) {
+void draw_airports(PageCanvas &f) {
     refresh_airports(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.airports.count; ++i) {
@@ -156,7 +156,7 @@ void draw_airports(Frame &f) {
     }
 }
 
-void draw_navaids(Frame &f) {
+void draw_navaids(PageCanvas &f) {
     refresh_navaids(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.navaids.count; ++i) {
@@ -187,7 +187,7 @@ void draw_navaids(Frame &f) {
     }
 }
 
-void draw_waypoints(Frame &f) {
+void draw_waypoints(PageCanvas &f) {
     refresh_waypoints(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.waypoints.count; ++i) {
@@ -202,7 +202,7 @@ void draw_waypoints(Frame &f) {
     }
 }
 
-void draw_markings(Frame &f) {
+void draw_markings(PageCanvas &f) {
     const Pixel c = f.st.aircraft_point;
     f.textf(kFontAscii10, kHeadingText.x, kHeadingText.y, palette::yellow, "%03d", f.heading);
     render::draw_line(f.s, c.x, c.y, kLubberEnd.x, kLubberEnd.y, palette::grey);
@@ -216,7 +216,7 @@ void draw_markings(Frame &f) {
     render::draw_rose(f.s, strips, f.heading, kRoseCorner);
 }
 
-void draw_traffic(Frame &f) {
+void draw_traffic(PageCanvas &f) {
     NavState &nav = f.nav;
     f.st.traffic_timer += host_get_frame_seconds();
     if (f.st.traffic_timer > kRefreshSeconds) {
@@ -242,7 +242,7 @@ void draw_traffic(Frame &f) {
 }
 
 // Name of the active leg as the working list holds it; null when it has none.
-const char *leg_name(Frame &f, const navdata::FlightPlanLeg &leg) {
+const char *leg_name(PageCanvas &f, const navdata::FlightPlanLeg &leg) {
     switch (leg.kind) {
     case navdata::LEG_AIRPORT: return format_field(f.text(), f.text_size(), leg.airport_identifier);
     case navdata::LEG_NAVAID: return format_field(f.text(), f.text_size(), leg.navaid_identifier);
@@ -252,7 +252,7 @@ const char *leg_name(Frame &f, const navdata::FlightPlanLeg &leg) {
     }
 }
 
-void draw_data_block(Frame &f) {
+void draw_data_block(PageCanvas &f) {
     DisplayState &st = f.st;
     NavState &nav = f.nav;
     navdata::NavData &data = nav.nav;
@@ -319,12 +319,12 @@ void draw_data_block(Frame &f) {
             int(strnlen(last.airport_identifier, sizeof last.airport_identifier)), last.airport_identifier);
 }
 
-void draw_zoom_selector(Frame &f) {
+void draw_zoom_selector(PageCanvas &f) {
     f.bitmap_at(kBmpSelector, kSelectorCorner.x, kSelectorCorner.y, f.st.zoom_level);
     f.textf(kFontAscii10, kZoomText.x, kZoomText.y, palette::white, "%d", f.st.zoom_level);
 }
 
-void draw_indicators(Frame &f) {
+void draw_indicators(PageCanvas &f) {
     for (const Indicator &i : kIndicators)
         if (f.st.options & i.option) render::fill_rect(f.s, i.x, 306, i.x + 4, 309, palette::dark_green);
 }
@@ -341,7 +341,7 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
 
     render::surface_clear(s);
     nav.refresh_own_position();
-    Frame f{st, nav, s, double(nav.map_heading) * navdata::DISPLAY_RADIANS_PER_DEGREE,
+    PageCanvas f{st, nav, s, double(nav.map_heading) * navdata::DISPLAY_RADIANS_PER_DEGREE,
             render::whole_degrees(nav.displayed_heading)};
 
     draw_course_line(f, instance.course);
