@@ -11,7 +11,7 @@
 
 #include "frame/host_api.h"
 #include "navdata/navdata.h"
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "host/geo.h"
 #include "host/host.h"
 #include "render/primitives.h"
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 // ---- allocations made by the plug-in's own code
 

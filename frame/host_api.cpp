@@ -23,8 +23,6 @@ Fn entry(int id) {
 
 namespace frame {
 
-int service_count() { return FRAME_SERVICE_COUNT; }
-
 int32_t install_services(HostEntry *table, int32_t reference) {
     for (int i = 0; i < FRAME_SERVICE_COUNT; ++i) g_services[i] = table ? table[i] : nullptr;
     g_reference = reference;

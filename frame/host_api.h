@@ -9,9 +9,8 @@
 
 namespace frame {
 
-// Number of entries this deliverable copies (547, partanim 537).
-int service_count();
-// Copies service_count() entries of the host's table and keeps the reference.
+// Copies the entries of the host's table that this deliverable uses (547,
+// partanim 537) and keeps the reference.
 int32_t install_services(HostEntry *table, int32_t reference);
 // The reference number given with the table, 0 before install_services.
 int32_t reference_number();

@@ -5,8 +5,9 @@
 #include <cmath>
 #include <fstream>
 
+#include "archive/layout.h"
+#include "assetcodecs/file_library.h"
 #include "frame/message.h"
-#include "host/assets/file_library.h"
 #include "host/geo.h"
 
 namespace panelhost {
@@ -195,7 +196,7 @@ void Cockpit::resolve_route() {
 
 void Cockpit::prepare_run_folder(const fs::path &run, const CockpitPaths &paths) {
     fs::create_directories(run / "system");
-    for (const char *archive : {"airpvarmag.pod", "navaid.pod", "waypoint.pod"})
+    for (const char *archive : {pod::kAirportFiles.archive, pod::kNavaidFiles.archive, pod::kWaypointFiles.archive})
         fs::copy_file(paths.world / "system" / archive, run / "system" / archive, fs::copy_options::overwrite_existing);
     std::ostringstream plan;
     write_flight_plan(plan, plan_);
@@ -287,7 +288,7 @@ void Cockpit::apply(const Event &e) {
         for (const BusTarget &t : scenario_.power) bus.set(t.target, t.data, BusValue::real(e.on ? 1.0 : 0.0));
         break;
     case Event::kLight:
-        bus.set(*code_from_text("ntx" + std::to_string(e.light)), 0, BusValue::real(e.on ? 1.0 : 0.0));
+        bus.set(night_light_target(e.light), 0, BusValue::real(e.on ? 1.0 : 0.0));
         break;
     case Event::kAutopilot: bus.set(scenario_.autopilot, fourcc("apOn"), BusValue::integer(e.on ? 1 : 0)); break;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/assets.h"
+#include "assetcodecs/assets.h"
 #include "host/flight.h"
 #include "host/host.h"
 #include "host/output/flight_log.h"

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "frame/abi.h"
+#include "host/geo.h"
 
 namespace panelhost {
 
-constexpr double kFeetPerNauticalMile = 6076.12;
 constexpr double kKnotToFps = kFeetPerNauticalMile / 3600.0;
 
 struct RouteWaypoint {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "host/geo.h"
 #include "host/output/gif.h"
 #include "host/output/png.h"
 #include "host/output/progress.h"
@@ -136,8 +137,8 @@ FlyResult fly(const FlyOptions &options) {
             for (const PlanWaypoint &w : cockpit.plan()) r.push_back(w.name);
             return r;
         }());
-        double longitude = s.position.longitude / 3600.0;
-        log.set("end", {{"latitude_deg", s.position.latitude / 3600.0},
+        double longitude = degrees_from_arcsec(s.position.longitude);
+        log.set("end", {{"latitude_deg", degrees_from_arcsec(s.position.latitude)},
                         {"longitude_deg", longitude > 180.0 ? longitude - 360.0 : longitude},
                         {"altitude_ft", s.position.altitude},
                         {"true_heading_deg", s.true_heading_deg},

@@ -57,7 +57,7 @@ GeoPosition move_along(const GeoPosition &from, double bearing, double feet) {
 GeoPosition from_degrees(double lat_deg, double lon_deg, double altitude) {
     double lon = std::fmod(lon_deg, 360.0);
     if (lon < 0) lon += 360.0;
-    return GeoPosition{lat_deg * 3600.0, lon * 3600.0, altitude};
+    return GeoPosition{lat_deg * kArcsecPerDegree, lon * kArcsecPerDegree, altitude};
 }
 
 }  // namespace panelhost

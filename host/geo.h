@@ -8,6 +8,10 @@ namespace panelhost {
 
 constexpr double kEarthRadiusFeet = 20902231.0;  // 6371 km
 constexpr double kPi = 3.14159265358979323846;
+constexpr double kFeetPerNauticalMile = 6076.12;
+constexpr double kArcsecPerDegree = 3600.0;
+
+constexpr double degrees_from_arcsec(double arcsec) { return arcsec / kArcsecPerDegree; }
 
 double to_radians_arcsec(double arcsec);
 

@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "frame/abi.h"
-#include "host/assets.h"
+#include "assetcodecs/assets.h"
 #include "host/definition.h"
 #include "host/geo.h"
+#include "host/host_error.h"
 #include "host/log.h"
 #include "host/memory.h"
 #include "host/message_bus.h"
@@ -26,11 +27,6 @@
 #include "host/world.h"
 
 namespace panelhost {
-
-class HostError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class Host;
 

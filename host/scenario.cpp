@@ -12,6 +12,9 @@
 #include "host/event_checks.h"
 
 namespace panelhost {
+
+uint32_t night_light_target(int light) { return *code_from_text("ntx" + std::to_string(light)); }
+
 namespace {
 
 int line_of(const toml::node &n) { return int(n.source().begin.line); }
@@ -322,7 +325,7 @@ Event read_event(Table &e, const Scenario &s) {
     } else if (e.has("light")) {
         Table l = e.sub("light");
         ev.kind = Event::kLight;
-        ev.light = int(l.integer("switch", 1, 3));
+        ev.light = int(l.integer("switch", 1, kNightLights));
         ev.on = l.boolean("on");
         l.finish();
     } else {

@@ -14,6 +14,11 @@
 
 namespace panelhost {
 
+// The night lights' switches, 1 .. kNightLights, and the bus target each sets
+// ('ntx1' ..).
+constexpr int kNightLights = 3;
+uint32_t night_light_target(int light);
+
 class ScenarioError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

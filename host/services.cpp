@@ -1,5 +1,6 @@
 // Each service decodes its arguments into the call log, then does its work
-// on the current host. None lets an exception reach the plug-in.
+// on the current host. The table holds each one through Guarded (services.h),
+// so none lets an exception reach the plug-in.
 #include "host/services.h"
 
 #include <cmath>
@@ -400,61 +401,69 @@ HostEntry as_entry(Fn fn) {
 
 }  // namespace
 
+void service_failed(int entry, const char *what) noexcept {
+    try {
+        Host::current().problems().push_back("service " + std::to_string(entry) + " failed: " + what);
+    } catch (...) {
+        // Out of memory for the message too: the zero result is all that is left.
+    }
+}
+
 void fill_services(std::array<HostEntry, kServiceCount> &t) {
     t.fill(nullptr);
-    t[kEntryCreateInstance] = as_entry(&create_instance);
-    t[kEntryRegisterClass] = as_entry(&register_class);
-    t[kEntrySendMessage] = as_entry(&send_message);
-    t[kEntrySurfacePresent] = as_entry(&surface_present);
-    t[kEntrySurfacePresentKeyed] = as_entry(&surface_present_keyed);
-    t[kEntryFontLoad] = as_entry(&font_load);
-    t[kEntryFontFree] = as_entry(&font_free);
-    t[kEntryFontDrawText] = as_entry(&font_draw_text);
-    t[kEntryFontDrawLabel] = as_entry(&font_draw_label);
-    t[kEntryBitmapLoad] = as_entry(&bitmap_load);
-    t[kEntryBitmapFree] = as_entry(&bitmap_free);
-    t[kEntryBitmapDraw] = as_entry(&bitmap_draw);
-    t[kEntryStreamOpen] = as_entry(&stream_open);
-    t[kEntryStreamClose] = as_entry(&stream_close);
-    t[kEntryFileExists] = as_entry(&file_exists);
-    t[kEntryStreamReadObject] = as_entry(&stream_read_object);
-    t[kEntryStreamReadInt] = as_entry(&stream_read_int);
-    t[kEntryStreamReadFloat] = as_entry(&stream_read_float);
-    t[kEntryStreamReadString] = as_entry(&stream_read_string);
-    t[kEntryStreamReadMessage] = as_entry(&stream_read_message);
-    t[kEntrySoundPlayFile] = as_entry(&sound_play_file);
-    t[kEntrySoundStop] = as_entry(&sound_stop);
-    t[kEntrySoundIsPlaying] = as_entry(&sound_is_playing);
-    t[kEntrySoundSetVolume] = as_entry(&sound_set_volume);
-    t[kEntryGetNavaidList] = as_entry(&get_navaid_list);
-    t[kEntryGetAirportList] = as_entry(&get_airport_list);
-    t[kEntryGetPointList] = as_entry(&get_point_list);
-    t[kEntryFreeNavaidList] = as_entry(&free_navaid_list);
-    t[kEntryFreeAirportList] = as_entry(&free_airport_list);
-    t[kEntryFreePointList] = as_entry(&free_point_list);
-    t[kEntryGetTrafficList] = as_entry(&get_traffic_list);
-    t[kEntryFreeTrafficList] = as_entry(&free_traffic_list);
-    t[kEntryGetUserObject] = as_entry(&get_user_object);
-    t[kEntryObjectIsValid] = as_entry(&object_is_valid);
-    t[kEntryObjectGetPosition] = as_entry(&object_get_position);
-    t[kEntryObjectGetName] = as_entry(&object_get_name);
-    t[kEntryObjectGetRecord156] = as_entry(&object_get_record_156);
-    t[kEntryObjectLoadModel] = as_entry(&object_load_model);
-    t[kEntryObjectSelectModel] = as_entry(&object_select_model);
-    t[kEntryInputEnabled] = as_entry(&input_enabled);
-    t[kEntryConvertValue208] = as_entry(&convert_value_208);
-    t[kEntryPositionVector] = as_entry(&position_vector_entry);
-    t[kEntrySimState] = as_entry(&sim_state);
-    t[kEntryAlloc] = as_entry(&alloc);
-    t[kEntryFree] = as_entry(&free_block);
-    t[kEntryGetFrameSeconds] = as_entry(&get_frame_seconds);
-    t[kEntryObjectGetValue280] = as_entry(&object_get_value_280);
-    t[kEntryObjectGetValue281] = as_entry(&object_get_value_281);
-    t[kEntryObjectGetValue282] = as_entry(&object_get_value_282);
-    t[kEntryWindowPlace] = as_entry(&window_place);
-    t[kEntryWindowQuery] = as_entry(&window_query);
-    t[kEntryObjectGetRadioFrequency] = as_entry(&object_get_radio_frequency);
-    t[kEntryObjectSetPartFrame] = as_entry(&object_set_part_frame);
+    t[kEntryCreateInstance] = as_entry(&Guarded<kEntryCreateInstance, &create_instance>::call);
+    t[kEntryRegisterClass] = as_entry(&Guarded<kEntryRegisterClass, &register_class>::call);
+    t[kEntrySendMessage] = as_entry(&Guarded<kEntrySendMessage, &send_message>::call);
+    t[kEntrySurfacePresent] = as_entry(&Guarded<kEntrySurfacePresent, &surface_present>::call);
+    t[kEntrySurfacePresentKeyed] = as_entry(&Guarded<kEntrySurfacePresentKeyed, &surface_present_keyed>::call);
+    t[kEntryFontLoad] = as_entry(&Guarded<kEntryFontLoad, &font_load>::call);
+    t[kEntryFontFree] = as_entry(&Guarded<kEntryFontFree, &font_free>::call);
+    t[kEntryFontDrawText] = as_entry(&Guarded<kEntryFontDrawText, &font_draw_text>::call);
+    t[kEntryFontDrawLabel] = as_entry(&Guarded<kEntryFontDrawLabel, &font_draw_label>::call);
+    t[kEntryBitmapLoad] = as_entry(&Guarded<kEntryBitmapLoad, &bitmap_load>::call);
+    t[kEntryBitmapFree] = as_entry(&Guarded<kEntryBitmapFree, &bitmap_free>::call);
+    t[kEntryBitmapDraw] = as_entry(&Guarded<kEntryBitmapDraw, &bitmap_draw>::call);
+    t[kEntryStreamOpen] = as_entry(&Guarded<kEntryStreamOpen, &stream_open>::call);
+    t[kEntryStreamClose] = as_entry(&Guarded<kEntryStreamClose, &stream_close>::call);
+    t[kEntryFileExists] = as_entry(&Guarded<kEntryFileExists, &file_exists>::call);
+    t[kEntryStreamReadObject] = as_entry(&Guarded<kEntryStreamReadObject, &stream_read_object>::call);
+    t[kEntryStreamReadInt] = as_entry(&Guarded<kEntryStreamReadInt, &stream_read_int>::call);
+    t[kEntryStreamReadFloat] = as_entry(&Guarded<kEntryStreamReadFloat, &stream_read_float>::call);
+    t[kEntryStreamReadString] = as_entry(&Guarded<kEntryStreamReadString, &stream_read_string>::call);
+    t[kEntryStreamReadMessage] = as_entry(&Guarded<kEntryStreamReadMessage, &stream_read_message>::call);
+    t[kEntrySoundPlayFile] = as_entry(&Guarded<kEntrySoundPlayFile, &sound_play_file>::call);
+    t[kEntrySoundStop] = as_entry(&Guarded<kEntrySoundStop, &sound_stop>::call);
+    t[kEntrySoundIsPlaying] = as_entry(&Guarded<kEntrySoundIsPlaying, &sound_is_playing>::call);
+    t[kEntrySoundSetVolume] = as_entry(&Guarded<kEntrySoundSetVolume, &sound_set_volume>::call);
+    t[kEntryGetNavaidList] = as_entry(&Guarded<kEntryGetNavaidList, &get_navaid_list>::call);
+    t[kEntryGetAirportList] = as_entry(&Guarded<kEntryGetAirportList, &get_airport_list>::call);
+    t[kEntryGetPointList] = as_entry(&Guarded<kEntryGetPointList, &get_point_list>::call);
+    t[kEntryFreeNavaidList] = as_entry(&Guarded<kEntryFreeNavaidList, &free_navaid_list>::call);
+    t[kEntryFreeAirportList] = as_entry(&Guarded<kEntryFreeAirportList, &free_airport_list>::call);
+    t[kEntryFreePointList] = as_entry(&Guarded<kEntryFreePointList, &free_point_list>::call);
+    t[kEntryGetTrafficList] = as_entry(&Guarded<kEntryGetTrafficList, &get_traffic_list>::call);
+    t[kEntryFreeTrafficList] = as_entry(&Guarded<kEntryFreeTrafficList, &free_traffic_list>::call);
+    t[kEntryGetUserObject] = as_entry(&Guarded<kEntryGetUserObject, &get_user_object>::call);
+    t[kEntryObjectIsValid] = as_entry(&Guarded<kEntryObjectIsValid, &object_is_valid>::call);
+    t[kEntryObjectGetPosition] = as_entry(&Guarded<kEntryObjectGetPosition, &object_get_position>::call);
+    t[kEntryObjectGetName] = as_entry(&Guarded<kEntryObjectGetName, &object_get_name>::call);
+    t[kEntryObjectGetRecord156] = as_entry(&Guarded<kEntryObjectGetRecord156, &object_get_record_156>::call);
+    t[kEntryObjectLoadModel] = as_entry(&Guarded<kEntryObjectLoadModel, &object_load_model>::call);
+    t[kEntryObjectSelectModel] = as_entry(&Guarded<kEntryObjectSelectModel, &object_select_model>::call);
+    t[kEntryInputEnabled] = as_entry(&Guarded<kEntryInputEnabled, &input_enabled>::call);
+    t[kEntryConvertValue208] = as_entry(&Guarded<kEntryConvertValue208, &convert_value_208>::call);
+    t[kEntryPositionVector] = as_entry(&Guarded<kEntryPositionVector, &position_vector_entry>::call);
+    t[kEntrySimState] = as_entry(&Guarded<kEntrySimState, &sim_state>::call);
+    t[kEntryAlloc] = as_entry(&Guarded<kEntryAlloc, &alloc>::call);
+    t[kEntryFree] = as_entry(&Guarded<kEntryFree, &free_block>::call);
+    t[kEntryGetFrameSeconds] = as_entry(&Guarded<kEntryGetFrameSeconds, &get_frame_seconds>::call);
+    t[kEntryObjectGetValue280] = as_entry(&Guarded<kEntryObjectGetValue280, &object_get_value_280>::call);
+    t[kEntryObjectGetValue281] = as_entry(&Guarded<kEntryObjectGetValue281, &object_get_value_281>::call);
+    t[kEntryObjectGetValue282] = as_entry(&Guarded<kEntryObjectGetValue282, &object_get_value_282>::call);
+    t[kEntryWindowPlace] = as_entry(&Guarded<kEntryWindowPlace, &window_place>::call);
+    t[kEntryWindowQuery] = as_entry(&Guarded<kEntryWindowQuery, &window_query>::call);
+    t[kEntryObjectGetRadioFrequency] = as_entry(&Guarded<kEntryObjectGetRadioFrequency, &object_get_radio_frequency>::call);
+    t[kEntryObjectSetPartFrame] = as_entry(&Guarded<kEntryObjectSetPartFrame, &object_set_part_frame>::call);
 }
 
 }  // namespace panelhost

@@ -2,10 +2,34 @@
 #pragma once
 
 #include <array>
+#include <exception>
+#include <type_traits>
 
 #include "frame/abi.h"
 
 namespace panelhost {
+
+// Records on the current host that service `entry` let `what` escape.
+void service_failed(int entry, const char *what) noexcept;
+
+// Every entry of the table runs through this wrapper, so no exception reaches
+// a plug-in: one that escapes the service is recorded as a problem of the
+// host, and the entry returns its zero result.
+template <int Entry, auto Fn>
+struct Guarded;
+template <int Entry, class R, class... A, R (*Fn)(A...)>
+struct Guarded<Entry, Fn> {
+    static R call(A... args) noexcept {
+        try {
+            return Fn(args...);
+        } catch (const std::exception &e) {
+            service_failed(Entry, e.what());
+        } catch (...) {
+            service_failed(Entry, "unknown exception");
+        }
+        if constexpr (!std::is_void_v<R>) return R{};
+    }
+};
 
 // Fills every entry the suite uses; the others stay null.
 void fill_services(std::array<HostEntry, kServiceCount> &table);

@@ -4,12 +4,11 @@
 #include <cmath>
 
 #include "host/geo.h"
-#include "host/host.h"
+#include "host/host_error.h"
 
 namespace panelhost {
 namespace {
 
-constexpr double kFeetPerNm = 6076.12;
 
 double distance_feet(const GeoPosition &a, const GeoPosition &b) {
     double v[3];
@@ -24,7 +23,7 @@ void nearest(const std::vector<podlib::Record> &records, const GeoPosition &at, 
     std::vector<std::pair<double, const podlib::Record *>> near;
     for (const podlib::Record &r : records) {
         double d = distance_feet(at, position_of(r));
-        if (d <= radius_nm * kFeetPerNm) near.emplace_back(d, &r);
+        if (d <= radius_nm * kFeetPerNauticalMile) near.emplace_back(d, &r);
     }
     std::stable_sort(near.begin(), near.end(), [](auto &a, auto &b) { return a.first < b.first; });
     out.clear();

@@ -10,7 +10,7 @@
 
 #include "frame/abi.h"
 #include "host/world.h"
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace panelhost {
 

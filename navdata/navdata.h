@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "frame/abi.h"
+#include "archive/layout.h"
 #include "navdata/key_index.h"
 #include "navdata/records.h"
 
 namespace navdata {
 
 // Archive files and entry paths of the three tables, as the host names them.
-constexpr const char *AIRPORT_ARCHIVE = "system\\airpvarmag.pod";
-constexpr const char *AIRPORT_ENTRY = "DATABASE\\AIRPVARMAG.DBD";
-constexpr const char *NAVAID_ARCHIVE = "system\\navaid.pod";
-constexpr const char *NAVAID_ENTRY = "DATABASE\\NAVAID.DBD";
-constexpr const char *WAYPOINT_ARCHIVE = "system\\waypoint.pod";
-constexpr const char *WAYPOINT_ENTRY = "DATABASE\\WAYPOINT.DBD";
+constexpr const char *AIRPORT_ARCHIVE = pod::kAirportFiles.system_path;
+constexpr const char *AIRPORT_ENTRY = pod::kAirportFiles.entry;
+constexpr const char *NAVAID_ARCHIVE = pod::kNavaidFiles.system_path;
+constexpr const char *NAVAID_ENTRY = pod::kNavaidFiles.entry;
+constexpr const char *WAYPOINT_ARCHIVE = pod::kWaypointFiles.system_path;
+constexpr const char *WAYPOINT_ENTRY = pod::kWaypointFiles.entry;
 // The host's saved flight plan, under its English and its French folder name
 // (the French one in code page 1252).
 constexpr const char *FLIGHT_PLAN_FILE = "saved simulations\\zark_fpl.sit";

@@ -4,15 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "archive/layout.h"
 #include "navdata/binary_file.h"
 #include "navdata/files.h"
 
 namespace navdata {
 namespace {
 
-constexpr int64_t kEntryCountAt = 88;
-constexpr int64_t kDirectoryAt = 264;
-constexpr int64_t kEntrySize = 20;
+constexpr int64_t kEntryCountAt = int64_t(pod::kEntryCountAt);
+constexpr int64_t kDirectoryAt = int64_t(pod::kDirectoryAt);
+constexpr int64_t kEntrySize = int64_t(pod::kEntrySize);
 
 }  // namespace
 
@@ -41,8 +42,8 @@ PodArchive::PodArchive(const char *path) {
     auto entries = std::make_unique<PodEntry[]>(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
         PodEntry &e = entries[i];
-        e.name_offset = load_u32(&table[size_t(kEntrySize * i)]);
-        e.data_offset = load_u32(&table[size_t(kEntrySize * i + 8)]);
+        e.name_offset = load_u32(&table[size_t(kEntrySize * i) + pod::kEntryNameAt]);
+        e.data_offset = load_u32(&table[size_t(kEntrySize * i) + pod::kEntryDataAt]);
         // The name is taken as far as the file goes and always ends within its field.
         std::memset(e.path, 0, sizeof e.path);
         if (int64_t(e.name_offset) < name_block) {

@@ -12,9 +12,9 @@
 namespace navdata {
 namespace {
 
-constexpr int64_t kHeaderSize = 56;
-constexpr int64_t kCountAt = 16;
-constexpr int64_t kRecordSizeAt = 20;
+constexpr int64_t kHeaderSize = int64_t(pod::kTableHeaderSize);
+constexpr int64_t kCountAt = int64_t(pod::kCountAt);
+constexpr int64_t kRecordSizeAt = int64_t(pod::kRecordSizeAt);
 constexpr size_t kChunkBytes = 256 * 1024;
 
 // A text field of the file into a zeroed destination: its first `width`
@@ -52,24 +52,26 @@ double load_double(const unsigned char *p) {
 }
 
 // Each parser fills a zeroed record and returns the hash of its key.
+constexpr const pod::RecordLayout &A = pod::kAirport, &N = pod::kNavaid, &W = pod::kWaypoint;
+
 uint32_t parse(const unsigned char *r, AirportRecord &out) {
-    copy_field<5>(out.identifier, r + 14);
-    copy_field<40>(out.name, r + 19);
-    out.variation = load_double(r + 59);
-    return copy_key(out.key, r + 4);
+    copy_field<A.identifier_width>(out.identifier, r + A.identifier);
+    copy_field<A.name_width>(out.name, r + A.name);
+    out.variation = load_double(r + A.variation);
+    return copy_key(out.key, r + A.key);
 }
 
 uint32_t parse(const unsigned char *r, NavaidRecord &out) {
-    copy_field<5>(out.identifier, r + 14);
-    copy_field<40>(out.name, r + 19);
-    out.variation = load_double(r + 67);
-    return copy_key(out.key, r + 4);
+    copy_field<N.identifier_width>(out.identifier, r + N.identifier);
+    copy_field<N.name_width>(out.name, r + N.name);
+    out.variation = load_double(r + N.variation);
+    return copy_key(out.key, r + N.key);
 }
 
 uint32_t parse(const unsigned char *r, WaypointRecord &out) {
-    copy_field<26>(out.name, r + 14);
-    out.variation = load_double(r + 71);
-    return copy_key(out.key, r + 4);
+    copy_field<W.name_width>(out.name, r + W.name);
+    out.variation = load_double(r + W.variation);
+    return copy_key(out.key, r + W.key);
 }
 
 static_assert(sizeof(AirportRecord::key) == KeyIndex::kKeyWidth && sizeof(NavaidRecord::key) == KeyIndex::kKeyWidth &&
@@ -79,11 +81,12 @@ static_assert(sizeof(AirportRecord::key) == KeyIndex::kKeyWidth && sizeof(Navaid
 template <class Record>
 constexpr int64_t kExtent = 0;
 template <>
-constexpr int64_t kExtent<AirportRecord> = 67;
+constexpr int64_t kExtent<AirportRecord> = int64_t(A.variation + sizeof(double));
 template <>
-constexpr int64_t kExtent<NavaidRecord> = 75;
+constexpr int64_t kExtent<NavaidRecord> = int64_t(N.variation + sizeof(double));
 template <>
-constexpr int64_t kExtent<WaypointRecord> = 79;
+constexpr int64_t kExtent<WaypointRecord> = int64_t(W.variation + sizeof(double));
+static_assert(kExtent<AirportRecord> == 67 && kExtent<NavaidRecord> == 75 && kExtent<WaypointRecord> == 79);
 
 // Reads `count` records of `size` bytes starting at `at`, a chunk of whole
 // records at a time, and indexes each chunk while it is in the cache. The

@@ -9,24 +9,21 @@
 #include "frame/message.h"
 #include "navdata/angle.h"
 #include "navdisplay/display.h"
+#include "navdisplay/geometry.h"
 #include "navdisplay/nearby.h"
 #include "navdisplay/number_format.h"
 #include "navdisplay/palette.h"
 #include "navdisplay/texts.h"
-#include "render/clip.h"
 #include "render/nav_state.h"
 #include "render/primitives.h"
-#include "render/symbols.h"
 #include "render/text.h"
 
 namespace navdisplay {
 namespace {
 
 using render::NavState;
-using render::Pixel;
 
 // Geometry of the page, in surface pixels.
-constexpr render::ClipWindow kMapWindow = render::kMapWindow;
 constexpr int32_t kRingRadii[] = {120, 80, 40};
 constexpr int32_t kCourseLineLength = 160;
 constexpr Pixel kLubberEnd{103, 72};
@@ -48,8 +45,8 @@ struct Indicator {
 constexpr Indicator kIndicators[] = {{OPT_APT, 12},  {OPT_VOR, 41},      {OPT_NDB, 71},
                                      {OPT_WPT, 103}, {OPT_TRAFFIC, 136}, {OPT_ROUTE, 168}};
 
-// Everything one frame needs, gathered once.
-struct Frame {
+// The page's draw context: everything one frame of it needs, gathered once.
+struct PageCanvas {
     DisplayState &st;
     NavState &nav;
     DrawSurface *s;
@@ -77,7 +74,7 @@ struct Frame {
 
     Pixel place(const NearbyEntry &e) {
         nav.place_position(e.latitude, e.longitude, reference_angle, st.range_scale);
-        return render::screen_point(nav.position_offset);
+        return render::screen_point(nav.position_offset, st.aircraft_point);
     }
     const char *bearing_label() {
         return format_bearing_distance(text(), text_size(), nav.position_vector.bearing(), nav.variation,
@@ -85,13 +82,10 @@ struct Frame {
     }
 };
 
-bool in_symbol_window(int32_t x, int32_t y) { return x > 15 && x < 191 && y > 50 && y < 240; }
-
 // Clips a whole-pixel segment to the map window; false when it misses.
 bool clip(NavState &nav, Pixel a, Pixel b, Pixel &ca, Pixel &cb) {
     const auto &w = kMapWindow;
-    if (!nav.clip_to_window(b.x, b.y, a.x, a.y, int32_t(w.left), int32_t(w.top), int32_t(w.right),
-                            int32_t(w.bottom)))
+    if (!nav.clip_to_window(a.x, a.y, b.x, b.y, w.left, w.top, w.right, w.bottom))
         return false;
     ca = nav.clipped_a();
     cb = nav.clipped_b();
@@ -107,7 +101,7 @@ int32_t table_degree(float wrapped) {
     return a < 0 ? a + 360 : a;
 }
 
-void draw_course_line(Frame &f, HostMessage &course) {
+void draw_course_line(PageCanvas &f, HostMessage &course) {
     host_send_message(&course);
     if (course.reply == 0) return;
     const float wrapped =
@@ -120,7 +114,7 @@ void draw_course_line(Frame &f, HostMessage &course) {
     if (clip(f.nav, from, to, ca, cb)) render::draw_line(f.s, ca.x, ca.y, cb.x, cb.y, palette::dark_red);
 }
 
-void draw_route(Frame &f) {
+void draw_route(PageCanvas &f) {
     DisplayState &st = f.st;
     navdata::NavData &data = f.nav.nav;
     if (st.flight_plan_pending) {
@@ -134,10 +128,10 @@ void draw_route(Frame &f) {
     if (data.working_leg_count() == 0) return;
     for (size_t i = 0; i + 1 < data.published_leg_count(); ++i) {
         f.nav.place_plan_point(i, f.reference_angle, st.range_scale);
-        const Pixel a = render::screen_point(f.nav.plan_offset);
+        const Pixel a = render::screen_point(f.nav.plan_offset, f.st.aircraft_point);
         render::draw_cross_mark(f.s, a.x, a.y);
         f.nav.place_plan_point(i + 1, f.reference_angle, st.range_scale);
-        const Pixel b = render::screen_point(f.nav.plan_offset);
+        const Pixel b = render::screen_point(f.nav.plan_offset, f.st.aircraft_point);
         render::draw_cross_mark(f.s, b.x, b.y);
         Pixel ca, cb;
         if (!clip(f.nav, a, b, ca, cb)) continue;
@@ -148,13 +142,13 @@ void draw_route(Frame &f) {
     }
 }
 
-void draw_airports(Frame &f) {
+void draw_airports(PageCanvas &f) {
     refresh_airports(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.airports.count; ++i) {
         const NearbyEntry &e = f.st.airports.entries[i];
         const Pixel p = f.place(e);
-        const int32_t x = p.x - render::kSymbolHalf, y = p.y - render::kSymbolHalf;
+        const int32_t x = p.x - kSymbolHalf, y = p.y - kSymbolHalf;
         if (!in_symbol_window(x, y)) continue;
         f.bitmap_at(kBmpAirport, x, y);
         if (o & OPT_APT_ID) f.text_at(kFontMicro5, x, y - 6, palette::airport_label, e.id);
@@ -162,13 +156,13 @@ void draw_airports(Frame &f) {
     }
 }
 
-void draw_navaids(Frame &f) {
+void draw_navaids(PageCanvas &f) {
     refresh_navaids(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.navaids.count; ++i) {
         const NearbyEntry &e = f.st.navaids.entries[i];
         const Pixel p = f.place(e);
-        const int32_t x = p.x - render::kSymbolHalf, y = p.y - render::kSymbolHalf;
+        const int32_t x = p.x - kSymbolHalf, y = p.y - kSymbolHalf;
         if (!in_symbol_window(x, y)) continue;
         const bool ndb = e.flags & hostlist::navaid::kNdb;
         const bool vor = !ndb && (e.flags & hostlist::navaid::kVor);
@@ -193,14 +187,14 @@ void draw_navaids(Frame &f) {
     }
 }
 
-void draw_waypoints(Frame &f) {
+void draw_waypoints(PageCanvas &f) {
     refresh_waypoints(f.st);
     const uint32_t o = f.st.options;
     for (uint32_t i = 0; i < f.st.waypoints.count; ++i) {
         const NearbyEntry &e = f.st.waypoints.entries[i];
         const Pixel p = f.place(e);
         const int32_t x = p.x, y = p.y;
-        if (!(x > 15 && x < 191 && int64_t(y) - 2 > 50 && int64_t(y) - 2 < 240)) continue;
+        if (!in_symbol_window(x, int64_t(y) - 2)) continue;
         render::draw_line(f.s, x, y - 2, x - 2, y + 2, palette::yellow);
         render::draw_line(f.s, x, y - 2, x + 2, y + 2, palette::yellow);
         if (o & OPT_WPT_ID) f.text_at(kFontMicro5, x - 6, y - 10, palette::yellow, e.id);
@@ -208,21 +202,21 @@ void draw_waypoints(Frame &f) {
     }
 }
 
-void draw_markings(Frame &f) {
+void draw_markings(PageCanvas &f) {
     const Pixel c = f.st.aircraft_point;
     f.textf(kFontAscii10, kHeadingText.x, kHeadingText.y, palette::yellow, "%03d", f.heading);
     render::draw_line(f.s, c.x, c.y, kLubberEnd.x, kLubberEnd.y, palette::grey);
-    f.bitmap_at(kBmpHeadingBox, render::kHeadingBoxCorner.x, render::kHeadingBoxCorner.y);
+    f.bitmap_at(kBmpHeadingBox, kHeadingBoxCorner.x, kHeadingBoxCorner.y);
     for (int32_t r : kRingRadii) render::draw_circle(f.s, c.x, c.y, r, palette::grey);
     std::snprintf(f.text(), f.text_size(), "%d", f.st.range_scale / kRangeDivisor);
     host_font_draw_label(f.s, &font(kFontAscii10), kRangeText.x, kRangeText.y, palette::grey, f.text());
     render::fill_rect(f.s, 0, 242, 206, 330, palette::near_black);
     BitmapRecord *const strips[render::kRoseQuarters] = {&bitmap(kBmpRose89), &bitmap(kBmpRose179),
                                                          &bitmap(kBmpRose269), &bitmap(kBmpRose359)};
-    render::draw_rose(f.s, strips, f.heading);
+    render::draw_rose(f.s, strips, f.heading, kRoseCorner);
 }
 
-void draw_traffic(Frame &f) {
+void draw_traffic(PageCanvas &f) {
     NavState &nav = f.nav;
     f.st.traffic_timer += host_get_frame_seconds();
     if (f.st.traffic_timer > kRefreshSeconds) {
@@ -236,7 +230,7 @@ void draw_traffic(Frame &f) {
         GeoPosition pos{};
         host_object_get_position(&ref, &pos);
         nav.place_position(pos.latitude, pos.longitude, f.reference_angle, f.st.range_scale);
-        const Pixel p = render::screen_point(nav.position_offset);
+        const Pixel p = render::screen_point(nav.position_offset, f.st.aircraft_point);
         if (!in_symbol_window(p.x, p.y)) continue;
         const double r = (pos.altitude - nav.own_position.altitude) / 100.0;
         const uint32_t colour = (r <= -kTrafficLevelBand || r >= kTrafficLevelBand) ? palette::blue
@@ -248,7 +242,7 @@ void draw_traffic(Frame &f) {
 }
 
 // Name of the active leg as the working list holds it; null when it has none.
-const char *leg_name(Frame &f, const navdata::FlightPlanLeg &leg) {
+const char *leg_name(PageCanvas &f, const navdata::FlightPlanLeg &leg) {
     switch (leg.kind) {
     case navdata::LEG_AIRPORT: return format_field(f.text(), f.text_size(), leg.airport_identifier);
     case navdata::LEG_NAVAID: return format_field(f.text(), f.text_size(), leg.navaid_identifier);
@@ -258,7 +252,7 @@ const char *leg_name(Frame &f, const navdata::FlightPlanLeg &leg) {
     }
 }
 
-void draw_data_block(Frame &f) {
+void draw_data_block(PageCanvas &f) {
     DisplayState &st = f.st;
     NavState &nav = f.nav;
     navdata::NavData &data = nav.nav;
@@ -325,12 +319,12 @@ void draw_data_block(Frame &f) {
             int(strnlen(last.airport_identifier, sizeof last.airport_identifier)), last.airport_identifier);
 }
 
-void draw_zoom_selector(Frame &f) {
-    f.bitmap_at(kBmpSelector, render::kSelectorCorner.x, render::kSelectorCorner.y, f.st.zoom_level);
+void draw_zoom_selector(PageCanvas &f) {
+    f.bitmap_at(kBmpSelector, kSelectorCorner.x, kSelectorCorner.y, f.st.zoom_level);
     f.textf(kFontAscii10, kZoomText.x, kZoomText.y, palette::white, "%d", f.st.zoom_level);
 }
 
-void draw_indicators(Frame &f) {
+void draw_indicators(PageCanvas &f) {
     for (const Indicator &i : kIndicators)
         if (f.st.options & i.option) render::fill_rect(f.s, i.x, 306, i.x + 4, 309, palette::dark_green);
 }
@@ -347,7 +341,7 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
 
     render::surface_clear(s);
     nav.refresh_own_position();
-    Frame f{st, nav, s, double(nav.map_heading) * navdata::DISPLAY_RADIANS_PER_DEGREE,
+    PageCanvas f{st, nav, s, double(nav.map_heading) * navdata::DISPLAY_RADIANS_PER_DEGREE,
             render::whole_degrees(nav.displayed_heading)};
 
     draw_course_line(f, instance.course);
@@ -357,10 +351,10 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
     if (st.options & OPT_WPT) draw_waypoints(f);
     draw_markings(f);
     if (st.options & OPT_TRAFFIC) draw_traffic(f);
-    f.bitmap_at(kBmpPlane, render::kPlaneCorner.x, render::kPlaneCorner.y);
+    f.bitmap_at(kBmpPlane, kPlaneCorner.x, kPlaneCorner.y);
     render::draw_line(s, 96, 242, 110, 242, palette::near_black);
     if (st.options & OPT_ROUTE) draw_data_block(f);
-    f.bitmap_at(kBmpBezel, render::kBezelCorner.x, render::kBezelCorner.y);
+    f.bitmap_at(kBmpBezel, kBezelCorner.x, kBezelCorner.y);
     if (instance.auto_value != 0) draw_zoom_selector(f);
     draw_indicators(f);
     host_surface_present(s);

@@ -5,6 +5,7 @@
 #include "frame/plugin.h"
 #include "navdisplay/controls.h"
 #include "navdisplay/display.h"
+#include "navdisplay/geometry.h"
 #include "navdisplay/page.h"
 #include "navdisplay/state.h"
 
@@ -17,7 +18,6 @@ constexpr const char *kBitmapFiles[kBitmapCount] = {
     "269ROSE.PBG",       "359ROSE.PBG",     "plane_symb.PBM", "vor2.PBM",
     "ndb2.PBM",          "airp2.PBM",       "nd_zark_selector.pbg"};
 
-constexpr render::Pixel kAircraftPoint{103, 232};
 constexpr int32_t kDataColumn = 18;
 
 FontRecord g_fonts[kFontCount];

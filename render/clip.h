@@ -14,9 +14,6 @@ struct ClipWindow {
     double left, top, right, bottom;
 };
 
-// The display's map window.
-constexpr ClipWindow kMapWindow{20.0, 50.0, 186.0, 240.0};
-
 // 1 when some part of a-b is inside the window, the ends then moved onto it;
 // 0 otherwise, the ends then meaningless. The ends may come back exchanged:
 // a point outside always ends up in a, so with one end inside, a holds the

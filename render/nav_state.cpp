@@ -19,8 +19,8 @@ int32_t saturate(double v) {
 
 }  // namespace
 
-Pixel screen_point(const MapOffset &o) {
-    return {saturate(double(kAircraftPoint.x) - o.left), saturate(double(kAircraftPoint.y) + o.down)};
+Pixel screen_point(const MapOffset &o, Pixel aircraft_point) {
+    return {saturate(double(aircraft_point.x) - o.left), saturate(double(aircraft_point.y) + o.down)};
 }
 
 NavState::NavState() = default;
@@ -79,7 +79,7 @@ bool NavState::update_leg_track(size_t i) {
     return true;
 }
 
-int NavState::clip_to_window(int32_t bx, int32_t by, int32_t ax, int32_t ay, int32_t left,
+int NavState::clip_to_window(int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t left,
                              int32_t top, int32_t right, int32_t bottom) {
     clip_a = {double(ax), double(ay)};
     clip_b = {double(bx), double(by)};

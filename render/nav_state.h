@@ -36,9 +36,9 @@ struct MotionRecord {
 };
 static_assert(sizeof(MotionRecord) == 64);
 
-// (103 - left, 232 + down), truncated toward zero. Saturated well inside the
+// The aircraft point moved `left` to the left and `down` down, truncated toward zero. Saturated well inside the
 // int32 range so that a symbol's offsets from it cannot overflow.
-Pixel screen_point(const MapOffset &o);
+Pixel screen_point(const MapOffset &o, Pixel aircraft_point);
 
 class NavState {
 public:
@@ -74,7 +74,7 @@ public:
     // Clips the segment A-B to the window: 1 when some part is inside, the
     // ends then in clip_a and clip_b, possibly exchanged (with one end
     // inside, clip_a is the clipped end and clip_b the inside one).
-    int clip_to_window(int32_t bx, int32_t by, int32_t ax, int32_t ay, int32_t left, int32_t top,
+    int clip_to_window(int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t left, int32_t top,
                        int32_t right, int32_t bottom);
     // The clipped ends as whole pixels, truncated toward zero.
     Pixel clipped_a() const;

@@ -19,7 +19,9 @@ constexpr int kCrossMarkArm = 3;
 // Zeroes all pitch x height words, the padding at the end of each row too.
 void surface_clear(DrawSurface *s);
 
-// One pixel; dropped when outside the surface.
+// One pixel; dropped when outside the surface. One of the primitives the
+// plug-ins' drawing set defines; the line and circle code plot through the
+// same rule inline rather than through this call.
 void surface_plot(DrawSurface *s, int32_t x, int32_t y, uint32_t colour);
 
 // The display's own line stepping (see primitives.cpp). Pixels off the

@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "frame/host_api.h"
-#include "render/primitives.h"
-#include "render/text.h"
 
 namespace render {
 
@@ -22,25 +20,9 @@ RoseFrame rose_frame(int32_t h) {
     return {true, quarter, h - quarter * kRoseFramesPerQuarter};
 }
 
-void draw_rose(DrawSurface *s, BitmapRecord *const (&strips)[kRoseQuarters], int32_t h) {
+void draw_rose(DrawSurface *s, BitmapRecord *const (&strips)[kRoseQuarters], int32_t h, Pixel corner) {
     const RoseFrame r = rose_frame(h);
-    if (r.shown) host_bitmap_draw(s, strips[r.quarter], kRoseCorner.x, kRoseCorner.y, r.frame);
-}
-
-void draw_picture(DrawSurface *s, BitmapRecord *picture, Pixel corner) {
-    host_bitmap_draw(s, picture, corner.x, corner.y, 0);
-}
-
-void draw_symbol(DrawSurface *s, BitmapRecord *symbol, Pixel map_point) {
-    draw_picture(s, symbol, symbol_corner(map_point));
-}
-
-void draw_zoom_selector(DrawSurface *s, BitmapRecord *selector, FontRecord *font,
-                        int32_t auto_value, int32_t zoom, char *buf, size_t size) {
-    if (auto_value == 0) return;
-    host_bitmap_draw(s, selector, kSelectorCorner.x, kSelectorCorner.y, zoom);
-    draw_textf(s, font, kZoomNumberAnchor.x, kZoomNumberAnchor.y, rgb(255, 255, 255), buf, size,
-               "%d", zoom);
+    if (r.shown) host_bitmap_draw(s, strips[r.quarter], corner.x, corner.y, r.frame);
 }
 
 }  // namespace render

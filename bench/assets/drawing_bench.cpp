@@ -2,9 +2,9 @@
 // the largest strip costs.
 #include <benchmark/benchmark.h>
 
-#include "host/assets/png_strip.h"
-#include "host/assets/raster_bitmap.h"
-#include "host/assets/raster_font.h"
+#include "assetcodecs/png_strip.h"
+#include "assetcodecs/raster_bitmap.h"
+#include "assetcodecs/raster_font.h"
 #include "tools/assetgen/glyphs.h"
 #include "tools/assetgen/pictures.h"
 

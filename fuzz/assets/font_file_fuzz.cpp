@@ -2,8 +2,8 @@
 // writing outside the surface.
 #include <vector>
 
-#include "host/assets/asset_error.h"
-#include "host/assets/raster_font.h"
+#include "assetcodecs/asset_error.h"
+#include "assetcodecs/raster_font.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     try {

@@ -2,8 +2,8 @@
 // drawn without writing outside the surface.
 #include <vector>
 
-#include "host/assets/asset_error.h"
-#include "host/assets/raster_bitmap.h"
+#include "assetcodecs/asset_error.h"
+#include "assetcodecs/raster_bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     try {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "host/host.h"
+#include "host/host_error.h"
 
 namespace panelhost {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "host/host.h"
+#include "host/host_error.h"
 
 namespace panelhost {
 namespace {

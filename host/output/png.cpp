@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/host.h"
+#include "host/host_error.h"
 
 namespace panelhost {
 

@@ -6,6 +6,7 @@
 #include <future>
 
 #include "host/event_checks.h"
+#include "host/geo.h"
 #include "host/output/png.h"
 #include "host/serve/key_bindings.h"
 
@@ -22,9 +23,9 @@ constexpr double kMaxCatchUpSeconds = 0.25;
 // The measured speed is averaged over this much wall time.
 constexpr double kRateWindowSeconds = 1.0;
 
-double latitude_deg(const GeoPosition &p) { return p.latitude / 3600.0; }
+double latitude_deg(const GeoPosition &p) { return degrees_from_arcsec(p.latitude); }
 double longitude_deg(const GeoPosition &p) {
-    double d = p.longitude / 3600.0;
+    double d = degrees_from_arcsec(p.longitude);
     return d > 180.0 ? d - 360.0 : d;
 }
 
@@ -275,7 +276,7 @@ json LiveSession::status() const {
     MessageBus &bus = host.bus();
     s["power"] = sc.power.empty() ? json(nullptr) : optional_flag(bus, sc.power.front().target, sc.power.front().data);
     json lights = json::array();
-    for (int i = 1; i <= 3; ++i) lights.push_back(optional_flag(bus, *code_from_text("ntx" + std::to_string(i)), 0));
+    for (int i = 1; i <= kNightLights; ++i) lights.push_back(optional_flag(bus, night_light_target(i), 0));
     s["lights"] = lights;
     s["autopilot"] = sc.autopilot == 0 ? json(nullptr) : optional_flag(bus, sc.autopilot, fourcc("apOn"));
     auto model = user.models.find(user.selected_model);

@@ -8,7 +8,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "host/host.h"
+#include "host/host_error.h"
 #include "host/serve/http_guard.h"
 #include "host/serve/replies.h"
 

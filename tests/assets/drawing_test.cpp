@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "host/assets/raster_bitmap.h"
-#include "host/assets/raster_font.h"
+#include "assetcodecs/raster_bitmap.h"
+#include "assetcodecs/raster_font.h"
 #include "tests/assets/test_support.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "host/assets/file_library.h"
+#include "assetcodecs/file_library.h"
 
 #include <gtest/gtest.h>
 
-#include "host/assets/asset_error.h"
-#include "host/assets/font_file.h"
+#include "assetcodecs/asset_error.h"
+#include "assetcodecs/font_file.h"
 #include "tests/assets/test_support.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "host/assets/font_file.h"
+#include "assetcodecs/font_file.h"
 
 #include <gtest/gtest.h>
 
-#include "host/assets/asset_error.h"
+#include "assetcodecs/asset_error.h"
 #include "tests/assets/test_support.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "host/assets/file_library.h"
-#include "host/assets/font_file.h"
+#include "assetcodecs/file_library.h"
+#include "assetcodecs/font_file.h"
 #include "tests/assets/test_support.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "host/assets/png_strip.h"
+#include "assetcodecs/png_strip.h"
 
 #include <png.h>
 
 #include <gtest/gtest.h>
 
-#include "host/assets/asset_error.h"
+#include "assetcodecs/asset_error.h"
 #include "tests/assets/test_support.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "frame/abi.h"
-#include "host/assets/font_file.h"
-#include "host/assets/png_strip.h"
+#include "assetcodecs/font_file.h"
+#include "assetcodecs/png_strip.h"
 
 namespace assets_test {
 

@@ -1,6 +1,7 @@
 // Golden pictures: frames of the bundled flight compared pixel for pixel
 // with the committed PNGs in tests/golden. On a mismatch the actual picture
-// and a difference picture are written beside the golden one.
+// and a difference picture are written under the build folder (their paths
+// printed), so the source tree may be read-only.
 //
 // Re-record (after a deliberate change of a picture):
 //   GOLDEN_RECORD=1 <build>/tests/fly/golden_tests
@@ -48,6 +49,7 @@ Image difference(const Image &golden, const Image &actual) {
 TEST(Golden, BundledFlightFrames) {
     const bool record = std::getenv("GOLDEN_RECORD") != nullptr;
     fs::path golden_dir = FLY_TEST_GOLDEN;
+    fs::path out_dir = FLY_TEST_GOLDEN_OUT;
     Scenario scenario = load_scenario(FLY_TEST_SCENARIO);
     Cockpit cockpit(scenario, test::build_paths(), test::scratch("golden") / "run");
     int mismatches = 0;
@@ -59,8 +61,8 @@ TEST(Golden, BundledFlightFrames) {
         char name[64];
         std::snprintf(name, sizeof name, "%05.1fs-%s", c.at, c.gauge);
         fs::path golden = golden_dir / (std::string(name) + ".png");
-        fs::path actual_file = golden_dir / (std::string(name) + ".actual.png");
-        fs::path diff_file = golden_dir / (std::string(name) + ".diff.png");
+        fs::path actual_file = out_dir / (std::string(name) + ".actual.png");
+        fs::path diff_file = out_dir / (std::string(name) + ".diff.png");
         if (record) {
             write_png(golden, actual);
             fs::remove(actual_file);
@@ -75,10 +77,12 @@ TEST(Golden, BundledFlightFrames) {
             continue;
         }
         ++mismatches;
+        fs::create_directories(out_dir);
         write_png(actual_file, actual);
         write_png(diff_file, difference(expected, actual));
         ADD_FAILURE() << name << " (" << c.what << ") differs from " << golden << "\n  actual: " << actual_file
                       << "\n  difference: " << diff_file;
+        std::printf("actual: %s\ndifference: %s\n", actual_file.c_str(), diff_file.c_str());
     }
     EXPECT_TRUE(cockpit.log().section("problems").empty()) << cockpit.log().section("problems").dump();
     if (mismatches)

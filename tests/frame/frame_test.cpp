@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "host/platform/entry.h"
 #include "host/platform/library.h"
+#include "host/services.h"
 
 using namespace panelhost;
 
@@ -197,5 +198,25 @@ TEST_P(FrameTest, FailedAllocationLeavesNoInstance) {
 
 INSTANTIATE_TEST_SUITE_P(AllDeliverables, FrameTest, ::testing::ValuesIn(kAll),
                          [](const auto &info) { return std::string(info.param.deliverable); });
+
+// Services that throw: the plug-in gets the entry's zero result, the host a
+// problem naming the entry; a service that returns passes its result through.
+int32_t throws_runtime(int32_t) { throw std::runtime_error("disk gone"); }
+void **throws_anything() { throw 42; }
+void throws_in_void(float *) { throw std::bad_alloc(); }
+int32_t doubles(int32_t v) { return 2 * v; }
+
+TEST(ServiceGuard, NoExceptionReachesThePlugin) {
+    Host host;
+    EXPECT_EQ((Guarded<kEntryFileExists, &throws_runtime>::call(5)), 0);
+    EXPECT_EQ((Guarded<kEntryCreateInstance, &throws_anything>::call()), nullptr);
+    Guarded<kEntryStreamReadFloat, &throws_in_void>::call(nullptr);
+    EXPECT_EQ((Guarded<kEntryFileExists, &doubles>::call(21)), 42);
+    static_assert(noexcept(Guarded<kEntryFileExists, &throws_runtime>::call(0)));
+    EXPECT_EQ(host.problems(),
+              (std::vector<std::string>{"service " + std::to_string(kEntryFileExists) + " failed: disk gone",
+                                        "service " + std::to_string(kEntryCreateInstance) + " failed: unknown exception",
+                                        "service " + std::to_string(kEntryStreamReadFloat) + " failed: std::bad_alloc"}));
+}
 
 }  // namespace

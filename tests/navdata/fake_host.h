@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "frame/abi.h"
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace fake_host {
 

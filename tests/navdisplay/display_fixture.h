@@ -10,7 +10,7 @@
 
 #include "host/geo.h"
 #include "host/host.h"
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace navdisplay_test {
 

@@ -9,7 +9,9 @@ namespace {
 
 using render::ClipPoint;
 using render::clip_segment;
-using render::kMapWindow;
+
+// A window the size of the display's map.
+constexpr render::ClipWindow kMapWindow{20.0, 50.0, 186.0, 240.0};
 
 void expect_point(const ClipPoint &p, double x, double y) {
     EXPECT_DOUBLE_EQ(p.x, x);

@@ -20,6 +20,8 @@ using render::NavState;
 using render::Pixel;
 using render::screen_point;
 
+// An aircraft point to place around (the display's own).
+constexpr Pixel kAircraft{103, 232};
 constexpr double kNorth = 0.0;
 constexpr double kDegToRad = 0.017453293005625408;  // the display's factor
 
@@ -112,12 +114,12 @@ TEST_F(NavStateTest, PositionStraightAheadLiesAboveTheAircraft) {
     EXPECT_EQ(ScriptedVector::last_to.latitude, 1.0);
     EXPECT_EQ(ScriptedVector::last_to.longitude, 2.0);
     EXPECT_EQ(ScriptedVector::last_to.altitude, 0.0);
-    const Pixel p = screen_point(nav.position_offset);
+    const Pixel p = screen_point(nav.position_offset, kAircraft);
     EXPECT_EQ(p.x, 103);
     EXPECT_EQ(p.y, 132);
 
     nav.place_position(1.0, 2.0, 90.0 * kDegToRad, 450);
-    const Pixel q = screen_point(nav.position_offset);
+    const Pixel q = screen_point(nav.position_offset, kAircraft);
     EXPECT_EQ(q.x, 3);
     EXPECT_EQ(q.y, 232);
 }
@@ -126,7 +128,7 @@ TEST_F(NavStateTest, PositionBehindLiesBelowTheAircraft) {
     script_vector(M_PI, 9000.0);
     nav.place_position(0.0, 0.0, 0.0, 900);
     EXPECT_GT(nav.position_offset.down, 0.0);
-    EXPECT_GT(screen_point(nav.position_offset).y, 232);
+    EXPECT_GT(screen_point(nav.position_offset, kAircraft).y, 232);
 }
 
 TEST_F(NavStateTest, PlacedVectorIsConvertedAndTheAngleIsNotFolded) {
@@ -200,13 +202,13 @@ TEST_F(NavStateTest, LegIndexPastTheListLeavesTheLegVector) {
 }
 
 TEST_F(NavStateTest, ClipToWindowKeepsTheClippedEndsFirst) {
-    EXPECT_EQ(nav.clip_to_window(103, 232, 103, 10, 20, 50, 186, 240), 1);
+    EXPECT_EQ(nav.clip_to_window(103, 10, 103, 232, 20, 50, 186, 240), 1);
     EXPECT_EQ(nav.clipped_a().x, 103);
     EXPECT_EQ(nav.clipped_a().y, 50);
     EXPECT_EQ(nav.clipped_b().x, 103);
     EXPECT_EQ(nav.clipped_b().y, 232);
     EXPECT_EQ(nav.clip_window.right, 186.0);
-    EXPECT_EQ(nav.clip_to_window(0, 0, 10, 10, 20, 50, 186, 240), 0);
+    EXPECT_EQ(nav.clip_to_window(10, 10, 0, 0, 20, 50, 186, 240), 0);
 }
 
 TEST_F(NavStateTest, TrafficIsHeldFromOneRefreshToTheNext) {
@@ -250,10 +252,10 @@ TEST_F(NavStateTest, TrigTablesUseTheElevenDigitFactor) {
 }
 
 TEST(ScreenPoint, TruncatesTowardZeroAndSaturates) {
-    EXPECT_EQ(screen_point({0.5, -0.5}).x, 102);
-    EXPECT_EQ(screen_point({0.5, -0.5}).y, 231);
-    EXPECT_EQ(screen_point({103.5, 0.0}).x, 0);  // -0.5 truncates to 0
-    const Pixel far = screen_point({-INFINITY, NAN});
+    EXPECT_EQ(screen_point({0.5, -0.5}, kAircraft).x, 102);
+    EXPECT_EQ(screen_point({0.5, -0.5}, kAircraft).y, 231);
+    EXPECT_EQ(screen_point({103.5, 0.0}, kAircraft).x, 0);  // -0.5 truncates to 0
+    const Pixel far = screen_point({-INFINITY, NAN}, kAircraft);
     EXPECT_EQ(far.x, 1 << 28);
     EXPECT_EQ(far.y, 0);
 }

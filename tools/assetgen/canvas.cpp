@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "host/assets/raster_font.h"
+#include "assetcodecs/raster_font.h"
 
 namespace assetgen {
 namespace {

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "frame/abi.h"
-#include "host/assets/font_file.h"
-#include "host/assets/png_strip.h"
+#include "assetcodecs/font_file.h"
+#include "assetcodecs/png_strip.h"
 
 namespace assetgen {
 

@@ -1,6 +1,6 @@
 #include "tools/assetgen/catalogue.h"
 
-#include "host/assets/font_file.h"
+#include "assetcodecs/font_file.h"
 #include "tools/assetgen/glyphs.h"
 #include "tools/assetgen/pictures.h"
 

@@ -1,7 +1,7 @@
 // The three fonts of the display, drawn as pixel art in glyphs.cpp.
 #pragma once
 
-#include "host/assets/font_file.h"
+#include "assetcodecs/font_file.h"
 
 namespace assetgen {
 

@@ -2,7 +2,7 @@
 // counts in docs/asset-formats.md).
 #pragma once
 
-#include "host/assets/png_strip.h"
+#include "assetcodecs/png_strip.h"
 
 namespace assetgen {
 

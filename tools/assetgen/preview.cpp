@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "host/assets/file_library.h"
-#include "host/assets/png_strip.h"
+#include "assetcodecs/file_library.h"
+#include "assetcodecs/png_strip.h"
 #include "tools/assetgen/canvas.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/assets/png_strip.h"
+#include "assetcodecs/png_strip.h"
 
 #include <png.h>
 
@@ -6,7 +6,7 @@
 #include <csetjmp>
 #include <cstring>
 
-#include "host/assets/asset_error.h"
+#include "assetcodecs/asset_error.h"
 
 namespace panelhost {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/assets/asset_error.h"
+#include "assetcodecs/asset_error.h"
 
 namespace panelhost {
 

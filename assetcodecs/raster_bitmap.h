@@ -2,8 +2,8 @@
 // transparency.
 #pragma once
 
-#include "host/assets.h"
-#include "host/assets/png_strip.h"
+#include "assetcodecs/assets.h"
+#include "assetcodecs/png_strip.h"
 
 namespace panelhost {
 

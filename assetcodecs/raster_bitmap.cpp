@@ -1,6 +1,6 @@
-#include "host/assets/raster_bitmap.h"
+#include "assetcodecs/raster_bitmap.h"
 
-#include "host/assets/clip.h"
+#include "assetcodecs/clip.h"
 
 namespace panelhost {
 

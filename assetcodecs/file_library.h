@@ -12,7 +12,7 @@
 #include <map>
 #include <optional>
 
-#include "host/assets.h"
+#include "assetcodecs/assets.h"
 
 namespace panelhost {
 

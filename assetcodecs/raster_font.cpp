@@ -1,8 +1,8 @@
-#include "host/assets/raster_font.h"
+#include "assetcodecs/raster_font.h"
 
 #include <algorithm>
 
-#include "host/assets/clip.h"
+#include "assetcodecs/clip.h"
 
 namespace panelhost {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/assets/clip.h"
+#include "assetcodecs/clip.h"
 
 #include <algorithm>
 #include <cstdint>

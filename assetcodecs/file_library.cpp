@@ -1,13 +1,13 @@
-#include "host/assets/file_library.h"
+#include "assetcodecs/file_library.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iostream>
 
-#include "host/assets/asset_error.h"
-#include "host/assets/raster_bitmap.h"
-#include "host/assets/raster_font.h"
+#include "assetcodecs/asset_error.h"
+#include "assetcodecs/raster_bitmap.h"
+#include "assetcodecs/raster_font.h"
 
 namespace panelhost {
 namespace fs = std::filesystem;

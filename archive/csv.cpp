@@ -1,6 +1,6 @@
-#include "tools/podtool/csv.h"
+#include "archive/csv.h"
 
-#include "tools/podtool/podlib.h"
+#include "archive/podlib.h"
 
 namespace podlib {
 

@@ -8,34 +8,30 @@
 #include <map>
 #include <sstream>
 
-#include "tools/podtool/csv.h"
-#include "tools/podtool/podlib.h"
+#include "archive/csv.h"
+#include "archive/layout.h"
+#include "archive/podlib.h"
 
 namespace podlib {
 namespace {
 
-constexpr size_t kHeaderSize = 56, kCountAt = 16, kRecordSizeAt = 20;
+using pod::kCountAt, pod::kRecordSizeAt;
+using Layout = pod::RecordLayout;
+constexpr size_t kHeaderSize = pod::kTableHeaderSize;
 
-// Where each field lives in a record. The plug-in reads key, identifier (not
-// for waypoints), name and variation; the rest is the host world's.
-struct Layout {
-    size_t key, identifier, name, variation, latitude, longitude, elevation;
-    size_t kind, frequency;  // navaids only; 0 where absent
-    size_t key_width, identifier_width, name_width;
-};
-
-constexpr Layout kAirport{4, 14, 19, 59, 67, 75, 83, 0, 0, 10, 5, 40};
-constexpr Layout kNavaid{4, 14, 19, 67, 75, 83, 91, 99, 103, 10, 5, 40};
-constexpr Layout kWaypoint{4, 103, 14, 71, 79, 87, 95, 0, 0, 10, 8, 26};
-
+// The longest text of each field leaves room for its terminator.
+constexpr TableInfo info(std::string_view name, const pod::TableFiles &files, const Layout &l) {
+    return {name, files.archive, files.entry, int32_t(l.record_size), l.key_width - 1, l.identifier_width - 1,
+            l.name_width - 1};
+}
 const std::array<TableInfo, 3> kTables{{
-    {"airports", "airpvarmag.pod", "DATABASE\\AIRPVARMAG.DBD", 91, 9, 4, 39},
-    {"navaids", "navaid.pod", "DATABASE\\NAVAID.DBD", 111, 9, 4, 39},
-    {"waypoints", "waypoint.pod", "DATABASE\\WAYPOINT.DBD", 111, 9, 7, 25},
+    info("airports", pod::kAirportFiles, pod::kAirport),
+    info("navaids", pod::kNavaidFiles, pod::kNavaid),
+    info("waypoints", pod::kWaypointFiles, pod::kWaypoint),
 }};
 
 const Layout &layout(Table t) {
-    return t == Table::airports ? kAirport : t == Table::navaids ? kNavaid : kWaypoint;
+    return t == Table::airports ? pod::kAirport : t == Table::navaids ? pod::kNavaid : pod::kWaypoint;
 }
 
 constexpr std::array<std::pair<NavaidKind, std::string_view>, 5> kKinds{{

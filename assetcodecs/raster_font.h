@@ -7,8 +7,8 @@
 // legible over lines drawn beneath it.
 #pragma once
 
-#include "host/assets.h"
-#include "host/assets/font_file.h"
+#include "assetcodecs/assets.h"
+#include "assetcodecs/font_file.h"
 
 namespace panelhost {
 

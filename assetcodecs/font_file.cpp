@@ -1,8 +1,8 @@
-#include "host/assets/font_file.h"
+#include "assetcodecs/font_file.h"
 
 #include <cstring>
 
-#include "host/assets/asset_error.h"
+#include "assetcodecs/asset_error.h"
 
 namespace panelhost {
 namespace {

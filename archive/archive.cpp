@@ -6,12 +6,14 @@
 #include <fstream>
 #include <set>
 
-#include "tools/podtool/podlib.h"
+#include "archive/layout.h"
+#include "archive/podlib.h"
 
 namespace podlib {
 namespace {
 
-constexpr size_t kEntryCountAt = 88, kDirectoryAt = 264, kHeaderSize = 272, kEntrySize = 20;
+using pod::kDirectoryAt, pod::kEntryCountAt, pod::kEntryDataAt, pod::kEntryNameAt, pod::kEntrySize, pod::kEntrySizeAt;
+constexpr size_t kHeaderSize = pod::kArchiveHeaderSize;
 
 void put_u32(std::vector<uint8_t> &b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
@@ -58,9 +60,9 @@ void write_archive(const std::string &file, const std::vector<Entry> &entries) {
         const Entry &e = entries[i];
         if (!e.data.empty()) std::memcpy(&out[offsets[i]], e.data.data(), e.data.size());
         const size_t d = directory + kEntrySize * i;
-        put_u32(out, d, uint32_t(name_offset));
-        put_u32(out, d + 4, uint32_t(e.data.size()));
-        put_u32(out, d + 8, uint32_t(offsets[i]));
+        put_u32(out, d + kEntryNameAt, uint32_t(name_offset));
+        put_u32(out, d + kEntrySizeAt, uint32_t(e.data.size()));
+        put_u32(out, d + kEntryDataAt, uint32_t(offsets[i]));
         std::memcpy(&out[names + name_offset], e.path.data(), e.path.size());
         name_offset += e.path.size() + 1;
     }
@@ -96,8 +98,8 @@ std::vector<EntryInfo> list_archive(const std::string &file) {
     std::vector<EntryInfo> list;
     for (int64_t i = 0; i < count; ++i) {
         const size_t d = size_t(directory + int64_t(kEntrySize) * i);
-        const int64_t name_at = names + get_u32(b, d);
-        const uint32_t size = get_u32(b, d + 4), offset = get_u32(b, d + 8);
+        const int64_t name_at = names + get_u32(b, d + kEntryNameAt);
+        const uint32_t size = get_u32(b, d + kEntrySizeAt), offset = get_u32(b, d + kEntryDataAt);
         if (name_at >= int64_t(b.size())) throw Error(file + ": name of entry " + std::to_string(i + 1) + " lies past the end of the file");
         const char *name = reinterpret_cast<const char *>(&b[size_t(name_at)]);
         const size_t length = strnlen(name, std::min<size_t>(256, b.size() - size_t(name_at)));
