@@ -332,7 +332,12 @@ std::string route_text(const std::vector<GeoPosition> &p) {
 std::vector<PlanWaypoint> user_plan(const std::vector<GeoPosition> &p) {
     std::vector<PlanWaypoint> plan;
     plan.push_back({PlanWaypoint::kAirport, "AP0150", "XMAR", kMarrow});
-    for (size_t i = 1; i < p.size(); ++i) plan.push_back({PlanWaypoint::kUser, "", "P" + std::to_string(i), p[i]});
+    for (size_t i = 1; i < p.size(); ++i) {
+        // Appended, not "P" + std::to_string(i): GCC 12 at -O3 reports a false -Wrestrict there.
+        std::string name = "P";
+        name += std::to_string(i);
+        plan.push_back({PlanWaypoint::kUser, "", name, p[i]});
+    }
     return plan;
 }
 
