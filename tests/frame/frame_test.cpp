@@ -137,7 +137,14 @@ TEST_P(FrameTest, ForeignCodesLeaveTheHandleAlone) {
     Host host;
     Plugin &p = host.load(e.path);
     auto instantiate = reinterpret_cast<OnInstantiate>(p.slot(kSlotInstantiate));
-    if (instantiate == nullptr) GTEST_SKIP() << "registers no class";
+    // A deliverable without a class has nothing the host could instantiate.
+    // (Checked rather than skipped: under emulated Wine a skip kills the test
+    // program, see docs/targets.md.)
+    if (e.kind == 0) {
+        EXPECT_EQ(instantiate, nullptr);
+        return;
+    }
+    ASSERT_NE(instantiate, nullptr);
     void *word = nullptr;
     InstanceHandle sentinel = &word;
     InstanceHandle handle = sentinel;
@@ -155,10 +162,16 @@ TEST_P(FrameTest, ForeignCodesLeaveTheHandleAlone) {
 
 TEST_P(FrameTest, InstanceLivesInOneHostBlock) {
     const Expected &e = GetParam();
-    if (e.kind == 0) GTEST_SKIP() << "registers no class";
     Host host;
     Plugin &p = host.load(e.path);
     host.log().clear();
+    if (e.kind == 0) {
+        // Nothing registered, nothing to instantiate, nothing asked of the host.
+        EXPECT_EQ(host.instantiate(p), nullptr);
+        EXPECT_EQ(host.memory().live_count(), 0u);
+        EXPECT_TRUE(host.log().calls().empty());
+        return;
+    }
     Instance *i = host.instantiate(p);
     ASSERT_NE(i, nullptr);
     ASSERT_NE(i->block(), nullptr);
@@ -183,7 +196,7 @@ TEST_P(FrameTest, InstanceLivesInOneHostBlock) {
 
 TEST_P(FrameTest, FailedAllocationLeavesNoInstance) {
     const Expected &e = GetParam();
-    if (e.kind == 0) GTEST_SKIP() << "registers no class";
+    if (e.kind == 0) return;  // no instance to allocate (see InstanceLivesInOneHostBlock)
     Host host;
     Plugin &p = host.load(e.path);
     host.memory().fail_next = 1;
