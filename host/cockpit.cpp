@@ -38,6 +38,13 @@ std::string describe(const Event &e) {
 
 }  // namespace
 
+CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults) {
+    if (!scenario.world.empty()) defaults.world = scenario.world;
+    if (!scenario.assets.empty()) defaults.assets = scenario.assets;
+    if (!scenario.plugins.empty()) defaults.plugins = scenario.plugins;
+    return defaults;
+}
+
 Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::path &run_folder)
     : scenario_(scenario), db_(WorldDb::load(paths.world / "system")) {
     plan_ = resolve_route(scenario_, db_);

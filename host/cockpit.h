@@ -32,6 +32,10 @@ struct CockpitPaths {
     std::filesystem::path assets;   // folder of fonts and bitmaps
 };
 
+// The folders `scenario` flies with: those its [folders] table names, the
+// defaults for the rest.
+CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults);
+
 class Cockpit {
 public:
     // Builds the run folder, loads the plug-ins (from inside the run folder,
