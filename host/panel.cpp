@@ -46,8 +46,10 @@ void load_panel(Panel &panel, Host &host, const Scenario &scenario, const fs::pa
     for (const PanelItem &item : scenario.panel) {
         if (loaded.count(item.plugin)) continue;
         fs::path file = plugins / (item.plugin + ".so");
-        if (!fs::exists(file)) fail_at(scenario, item.line, file.string() + ": no such plug-in");
-        Plugin &p = host.load(fs::absolute(base / file).string());
+        // Looked for where it is loaded from: the working folder is the run folder by now.
+        fs::path where = fs::absolute(base / file);
+        if (!fs::exists(where)) fail_at(scenario, item.line, file.string() + ": no such plug-in");
+        Plugin &p = host.load(where.string());
         loaded[item.plugin] = &p;
         panel.plugins.push_back(&p);
         check_assets(item);
