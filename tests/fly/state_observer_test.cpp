@@ -9,7 +9,7 @@ namespace {
 
 using nlohmann::json;
 
-struct Watched : testing::Test {
+struct StateObserverTest : testing::Test {
     Host host;
     std::vector<std::string> asset_errors;
     FlightLog log;
@@ -18,7 +18,7 @@ struct Watched : testing::Test {
     void observe(long frame) { observer.observe(host, asset_errors, log, frame / 30.0, frame); }
 };
 
-TEST_F(Watched, WindowsAreLoggedWhenAnyEdgeMoves) {
+TEST_F(StateObserverTest, WindowsAreLoggedWhenAnyEdgeMoves) {
     observe(0);
     EXPECT_TRUE(log.section("windows").empty()) << "the host's own first window is not news";
     host.windows[6].h = 400;  // the height alone
@@ -35,7 +35,7 @@ TEST_F(Watched, WindowsAreLoggedWhenAnyEdgeMoves) {
     EXPECT_EQ(w[1]["frame"], 2);
 }
 
-TEST_F(Watched, PartsAndModelsAreLoggedOnEachChangeBackToo) {
+TEST_F(StateObserverTest, PartsAndModelsAreLoggedOnEachChangeBackToo) {
     SimObject &user = host.world().user();
     user.part_frames["gear"] = 3;
     observe(1);
@@ -56,7 +56,7 @@ TEST_F(Watched, PartsAndModelsAreLoggedOnEachChangeBackToo) {
     EXPECT_EQ(m[0]["path"], "MODELS\\a_Nlamp_1.ACM");
 }
 
-TEST_F(Watched, EachStartedSoundOnceAndThePingWhateverItsCase) {
+TEST_F(StateObserverTest, EachStartedSoundOnceAndThePingWhateverItsCase) {
     host.sound_play("click.wav");
     host.sound_play("gpsping.wav");
     observe(1);
@@ -70,7 +70,7 @@ TEST_F(Watched, EachStartedSoundOnceAndThePingWhateverItsCase) {
     EXPECT_EQ(pings[1]["frame"], 3);
 }
 
-TEST_F(Watched, ProblemsAreLoggedOnceEach) {
+TEST_F(StateObserverTest, ProblemsAreLoggedOnceEach) {
     asset_errors.push_back("FONT.RAW: no such file");
     host.problems().push_back("a foreign list released");
     observe(1);
