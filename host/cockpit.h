@@ -1,13 +1,12 @@
-// The panel of a scenario, flying: the run folder the plug-ins read, the
-// loaded plug-ins and their instances, the world database, the flight model
-// and the traffic, advanced one fixed step at a time.
+// The panel of a scenario, flying: it builds the run folder, resolves the
+// route, loads the panel, then advances the flight, the world and every
+// plug-in one fixed step at a time, applying events and logging what
+// changed. Each of those jobs has its own unit; this one calls them in order.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +15,13 @@
 #include "host/host.h"
 #include "host/output/flight_log.h"
 #include "host/output/image.h"
+#include "host/panel.h"
+#include "host/panel_picture.h"
 #include "host/plan_file.h"
+#include "host/run_folder.h"
 #include "host/scenario.h"
+#include "host/silent_gauges.h"
+#include "host/state_observer.h"
 #include "host/world_db.h"
 
 namespace panelhost {
@@ -28,37 +32,9 @@ struct CockpitPaths {
     std::filesystem::path assets;   // folder of fonts and bitmaps
 };
 
-// A gauge of the panel and what it showed at the last frame.
-struct GaugeView {
-    std::string name;
-    int x = 0, y = 0;
-    Surface surface;
-    bool shown = false;  // presented at the last draw
-    bool keyed = false;
-    uint32_t key = 0;
-    Instance *instance = nullptr;
-    // The face the panel picture draws beneath a radio head, and its caption.
-    std::shared_ptr<const BitmapAsset> bezel;
-    std::string caption;
-    int caption_x = 0, caption_y = 0;  // top-left of its first cell, in the gauge
-    long frames_shown = 0;  // draws that presented the surface
-};
-
-// The process's working folder, entered for a while and left again when the
-// object goes (also when a constructor fails half-way).
-class WorkingFolder {
-public:
-    WorkingFolder() = default;
-    WorkingFolder(const WorkingFolder &) = delete;
-    WorkingFolder &operator=(const WorkingFolder &) = delete;
-    ~WorkingFolder();
-    void enter(const std::filesystem::path &folder);
-    // The folder that was current before enter.
-    const std::filesystem::path &previous() const { return previous_; }
-
-private:
-    std::filesystem::path previous_;
-};
+// The folders `scenario` flies with: those its [folders] table names, the
+// defaults for the rest.
+CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults);
 
 class Cockpit {
 public:
@@ -84,7 +60,7 @@ public:
     // Frames that make up the scenario's duration.
     long total_frames() const;
 
-    const std::vector<GaugeView> &gauges() const { return gauges_; }
+    const std::vector<GaugeView> &gauges() const { return panel_.gauges; }
     const GaugeView *gauge(const std::string &name) const;
     // Every gauge at its place on the panel background, the radio heads on
     // their faces; the gauges' own pixels are copied unchanged.
@@ -94,7 +70,7 @@ public:
     // values: a power value of 0 or a value nobody answers is the likely cause.
     std::vector<std::string> silent_gauges() const;
     // A gauge as shown: its surface when presented, black otherwise.
-    static Image shown(const GaugeView &g);
+    static Image shown(const GaugeView &g) { return gauge_picture(g); }
 
     Host &host() { return *host_; }
     const Flight &flight() const { return *flight_; }
@@ -102,14 +78,9 @@ public:
     FlightLog &log() { return log_; }
 
 private:
-    void prepare_run_folder(const std::filesystem::path &run, const CockpitPaths &paths);
-    void resolve_route();
-    void load_panel(const CockpitPaths &paths);
     void update_world();
     void draw_gauges();
     void observe();  // host state changes into the flight log
-    void note_asked(const HostMessage &m);
-    [[noreturn]] void fail_at(int line, const std::string &what) const;
 
     Scenario scenario_;
     WorldDb db_;
@@ -117,36 +88,17 @@ private:
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion
     std::shared_ptr<std::vector<std::string>> asset_errors_;
-    std::shared_ptr<AssetLibrary> assets_;
-    std::shared_ptr<const FontAsset> caption_font_;
     WorkingFolder folder_;  // left after the host has gone
     std::unique_ptr<Host> host_;
-    std::vector<Plugin *> plugins_;         // in panel order, each once
-    std::vector<Instance *> subsystems_;    // updated every frame
-    std::vector<Instance *> instances_;     // every instance, destroyed at the end
-    std::vector<GaugeView> gauges_;
-    // What each gauge that has not presented yet asked, by (target, data).
-    struct Asked {
-        bool answered = false;  // at some frame
-        bool non_zero = false;  // at some frame
-        std::string last;       // the value at the last ask
-    };
-    std::vector<std::map<std::pair<uint32_t, uint32_t>, Asked>> asked_;  // as gauges_
-    size_t drawing_ = SIZE_MAX;                                        // the gauge being drawn
+    Panel panel_;
+    SilentGauges silent_;
+    size_t drawing_ = SIZE_MAX;  // the gauge being drawn
+    StateObserver observer_;
     FlightLog log_;
     size_t next_event_ = 0;
     bool play_events_ = true;
     long frame_ = 0;
     double nearby_timer_ = 0;
-    // Observed host state.
-    uint32_t model_seen_ = 0;
-    std::map<std::string, int32_t> parts_seen_;
-    std::map<int32_t, WindowRect> windows_seen_;
-    int32_t sounds_seen_ = 0;
 };
-
-// Panel background colour, and its border around the gauges.
-constexpr uint32_t kPanelColour = 0x303438;
-constexpr int kPanelMargin = 8;
 
 }  // namespace panelhost

@@ -71,10 +71,6 @@ FlyResult fly(const FlyOptions &options) {
     auto check_stop = [&] {
         if (options.stop && *options.stop) throw FlyInterrupted(*options.stop);
     };
-    CockpitPaths paths = options.paths;
-    if (!scenario.world.empty()) paths.world = scenario.world;
-    if (!scenario.assets.empty()) paths.assets = scenario.assets;
-    if (!scenario.plugins.empty()) paths.plugins = scenario.plugins;
 
     fs::path out = fs::absolute(options.out).lexically_normal();
     if (out.filename().empty()) out = out.parent_path();
@@ -84,7 +80,7 @@ FlyResult fly(const FlyOptions &options) {
     result.out = out;
     auto record = [&](const fs::path &rel) { result.files.push_back(rel); };
     {
-        Cockpit cockpit(scenario, paths, staging.path() / "run");
+        Cockpit cockpit(scenario, scenario_paths(scenario, options.paths), staging.path() / "run");
         check_stop();
         Image first = cockpit.panel_picture();
         std::unique_ptr<GifWriter> gif;
@@ -137,9 +133,8 @@ FlyResult fly(const FlyOptions &options) {
             for (const PlanWaypoint &w : cockpit.plan()) r.push_back(w.name);
             return r;
         }());
-        double longitude = degrees_from_arcsec(s.position.longitude);
-        log.set("end", {{"latitude_deg", degrees_from_arcsec(s.position.latitude)},
-                        {"longitude_deg", longitude > 180.0 ? longitude - 360.0 : longitude},
+        log.set("end", {{"latitude_deg", latitude_degrees(s.position)},
+                        {"longitude_deg", longitude_degrees(s.position)},
                         {"altitude_ft", s.position.altitude},
                         {"true_heading_deg", s.true_heading_deg},
                         {"waypoints_passed", cockpit.flight().next()}});

@@ -13,6 +13,14 @@ constexpr double kArcsecPerDegree = 3600.0;
 
 constexpr double degrees_from_arcsec(double arcsec) { return arcsec / kArcsecPerDegree; }
 
+// A position's latitude in degrees, and its longitude in degrees east of
+// -180 .. 180 (as people write them, not folded into 0 .. 360).
+constexpr double latitude_degrees(const GeoPosition &p) { return degrees_from_arcsec(p.latitude); }
+constexpr double longitude_degrees(const GeoPosition &p) {
+    double d = degrees_from_arcsec(p.longitude);
+    return d > 180.0 ? d - 360.0 : d;
+}
+
 double to_radians_arcsec(double arcsec);
 
 // out[0]: altitude of `to` minus that of `from`; out[1]: initial true

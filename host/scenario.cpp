@@ -437,4 +437,8 @@ Scenario load_scenario(const std::filesystem::path &file) {
     return parse_scenario(text.str(), file.string());
 }
 
+void fail_at(const Scenario &scenario, int line, const std::string &what) {
+    throw ScenarioError(scenario.file + ":" + std::to_string(line) + ": " + what);
+}
+
 }  // namespace panelhost

@@ -114,4 +114,7 @@ struct Scenario {
 Scenario parse_scenario(const std::string &text, const std::string &file);
 Scenario load_scenario(const std::filesystem::path &file);
 
+// A fault found when the scenario is flown, at a line of its file.
+[[noreturn]] void fail_at(const Scenario &scenario, int line, const std::string &what);
+
 }  // namespace panelhost

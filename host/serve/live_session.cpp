@@ -23,25 +23,25 @@ constexpr double kMaxCatchUpSeconds = 0.25;
 // The measured speed is averaged over this much wall time.
 constexpr double kRateWindowSeconds = 1.0;
 
-double latitude_deg(const GeoPosition &p) { return degrees_from_arcsec(p.latitude); }
-double longitude_deg(const GeoPosition &p) {
-    double d = degrees_from_arcsec(p.longitude);
-    return d > 180.0 ? d - 360.0 : d;
-}
-
 std::string radio_name(int kind) {
     const RadioKind *r = radio_kind_numbered(kind);
     return r ? r->name : std::to_string(kind);
 }
 
-// A tuned radio as its head shows it.
-json radio_json(const std::tuple<int, int, int> &slot, double value) {
-    int kind = std::get<0>(slot);
-    return {{"radio", radio_name(kind)},
-            {"unit", std::get<1>(slot)},
-            {"which", std::get<2>(slot) ? "standby" : "active"},
-            {"value", radio_value_shown(kind, value)},
-            {"text", radio_value_text(kind, value)}};
+// Tuned radios as their heads show them, from (kind, unit, which) and value
+// pairs: the scenario's start and the aircraft's radios now.
+template <class Radios>
+json radios_json(const Radios &radios) {
+    json out = json::array();
+    for (const auto &[slot, value] : radios) {
+        int kind = std::get<0>(slot);
+        out.push_back({{"radio", radio_name(kind)},
+                       {"unit", std::get<1>(slot)},
+                       {"which", std::get<2>(slot) ? "standby" : "active"},
+                       {"value", radio_value_shown(kind, value)},
+                       {"text", radio_value_text(kind, value)}});
+    }
+    return out;
 }
 
 json optional_flag(const MessageBus &bus, uint32_t target, uint32_t data) {
@@ -106,13 +106,9 @@ LiveSession::~LiveSession() {
 std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     auto f = std::make_unique<Flying>();
     f->scenario = load_scenario(options_.scenario);
-    CockpitPaths paths = options_.paths;
-    if (!f->scenario.world.empty()) paths.world = f->scenario.world;
-    if (!f->scenario.assets.empty()) paths.assets = f->scenario.assets;
-    if (!f->scenario.plugins.empty()) paths.plugins = f->scenario.plugins;
     f->run = run_root_ / ("run-" + std::to_string(generation));
     fs::remove_all(f->run);
-    f->cockpit = std::make_unique<Cockpit>(f->scenario, paths, f->run);
+    f->cockpit = std::make_unique<Cockpit>(f->scenario, scenario_paths(f->scenario, options_.paths), f->run);
     f->cockpit->play_events(options_.events);
 
     const Scenario &s = f->scenario;
@@ -121,18 +117,14 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     facts.has_autopilot = s.autopilot != 0;
     json gauges = json::array();
     for (const GaugeView &g : f->cockpit->gauges()) {
-        GaugeArea a{g.name, g.x + kPanelMargin, g.y + kPanelMargin, g.surface.width(), g.surface.height()};
-        std::string plugin;
-        for (const PanelItem &p : s.panel)
-            if (p.name == g.name) plugin = p.plugin;
-        gauges.push_back({{"name", a.name}, {"plugin", plugin}, {"x", a.x}, {"y", a.y}, {"width", a.width},
+        const PanelRect at = panel_rect(g);
+        GaugeArea a{g.name, at.x, at.y, at.width, at.height};
+        gauges.push_back({{"name", a.name}, {"plugin", g.plugin}, {"x", a.x}, {"y", a.y}, {"width", a.width},
                           {"height", a.height}});
         facts.gauges.push_back(std::move(a));
     }
     json plugins = json::array();
     for (const PanelItem &p : s.panel) plugins.push_back({{"name", p.name}, {"plugin", p.plugin}});
-    json radios = json::array();
-    for (const auto &[slot, value] : s.radios) radios.push_back(radio_json(slot, value));
     json keys = json::array();
     for (const BrowserKey &k : browser_keys()) keys.push_back({{"code", k.code}, {"host", k.host}, {"name", k.name}});
     json bindings = json::array();
@@ -153,7 +145,7 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
         {"panel", {{"width", picture.width}, {"height", picture.height}}},
         {"gauges", gauges},
         {"plugins", plugins},
-        {"controls", {{"power", facts.has_power}, {"autopilot", facts.has_autopilot}, {"lights", 3}, {"radios", radios}}},
+        {"controls", {{"power", facts.has_power}, {"autopilot", facts.has_autopilot}, {"lights", kNightLights}, {"radios", radios_json(s.radios)}}},
         {"speed", {{"min", kMinSpeed}, {"max", kMaxSpeed}}},
         {"modifiers", {{"shift", kModShift}, {"ctrl", kModControl}, {"alt", kModAlt}}},
         {"keys", keys},
@@ -254,8 +246,8 @@ json LiveSession::status() const {
     const AircraftState &a = c.flight().state();
     s["time"] = c.time();
     s["frame"] = c.frames();
-    s["position"] = {{"lat", latitude_deg(user.position)},
-                     {"lon", longitude_deg(user.position)},
+    s["position"] = {{"lat", latitude_degrees(user.position)},
+                     {"lon", longitude_degrees(user.position)},
                      {"altitude_ft", user.position.altitude}};
     s["heading_deg"] = user.heading_deg;
     s["true_heading_deg"] = a.true_heading_deg;
@@ -282,9 +274,7 @@ json LiveSession::status() const {
     auto model = user.models.find(user.selected_model);
     s["model"] = model == user.models.end() ? "" : model->second;
     s["parts"] = user.part_frames;
-    json radios = json::array();
-    for (const auto &[slot, value] : user.radios) radios.push_back(radio_json(slot, value));
-    s["radios"] = radios;
+    s["radios"] = radios_json(user.radios);
     // The units the heads on the panel read, by radio: what the page tunes
     // unless told otherwise.
     json read = json::object();

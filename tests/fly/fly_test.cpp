@@ -145,6 +145,17 @@ TEST(Fly, BadInputFailsWithTheFileAndLeavesNoOutput) {
     EXPECT_NE(why.find("FTASCI10.RAW"), std::string::npos) << why;
 }
 
+TEST(Fly, APluginFolderRelativeToTheWorkingFolderIsFound) {
+    // The plug-ins load while the run folder is the working folder: a relative
+    // folder means the one the command was started in, for the check as well.
+    fs::path dir = scratch("relative");
+    FlyOptions o = options_for(short_scenario(dir, "1.0"), dir / "out");
+    o.paths.plugins = fs::relative(o.paths.plugins);
+    ASSERT_TRUE(o.paths.plugins.is_relative()) << o.paths.plugins;
+    EXPECT_TRUE(fly(o).problems.empty());
+    EXPECT_TRUE(fs::exists(dir / "out" / "panel.png"));
+}
+
 TEST(Fly, AStoppedFlightLeavesTheEarlierOutputAsItWas) {
     fs::path dir = scratch("stopped");
     fs::path s = short_scenario(dir, "1.0");
