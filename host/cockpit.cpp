@@ -121,7 +121,7 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     auto errors = asset_errors_;
     HostOptions options;
     options.root = run.string();
-    assets_ = std::make_shared<FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
+    assets_ = std::make_shared<assetcodecs::FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
                                                  [errors](const std::string &m) { errors->push_back(m); });
     options.assets = assets_;
     host_ = std::make_unique<Host>(std::move(options));

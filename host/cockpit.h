@@ -38,7 +38,7 @@ struct GaugeView {
     uint32_t key = 0;
     Instance *instance = nullptr;
     // The face the panel picture draws beneath a radio head, and its caption.
-    std::shared_ptr<const BitmapAsset> bezel;
+    std::shared_ptr<const assetcodecs::BitmapAsset> bezel;
     std::string caption;
     int caption_x = 0, caption_y = 0;  // top-left of its first cell, in the gauge
     long frames_shown = 0;  // draws that presented the surface
@@ -117,8 +117,8 @@ private:
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion
     std::shared_ptr<std::vector<std::string>> asset_errors_;
-    std::shared_ptr<AssetLibrary> assets_;
-    std::shared_ptr<const FontAsset> caption_font_;
+    std::shared_ptr<assetcodecs::AssetLibrary> assets_;
+    std::shared_ptr<const assetcodecs::FontAsset> caption_font_;
     WorkingFolder folder_;  // left after the host has gone
     std::unique_ptr<Host> host_;
     std::vector<Plugin *> plugins_;         // in panel order, each once
