@@ -17,19 +17,20 @@ std::string usage() {
     for (podlib::Table t : podlib::kAllTables) {
         const auto &info = podlib::table_info(t);
         const bool first = names.empty();
-        names += (first ? "" : "|") + std::string(info.name);
-        csvs += (first ? "" : ", ") + std::string(info.name) + ".csv";
-        archives += (first ? "" : ", ") + std::string(info.archive_file);
+        names.append(first ? "" : "|").append(info.name);
+        csvs.append(first ? "" : ", ").append(info.name).append(".csv");
+        archives.append(first ? "" : ", ").append(info.archive_file);
     }
-    return "usage:\n"
-           "  podtool build <" + names + "> <table.csv> <archive.pod>\n"
-           "  podtool world <csv-folder> <system-folder>\n"
-           "      " + csvs + " -> " + archives + "\n"
-           "  podtool list <archive.pod>\n"
-           "  podtool extract <archive.pod> <entry-path> <out-file>\n"
-           "  podtool dump <" + names + "> <archive.pod>\n"
-           "  podtool pack <archive.pod> <entry-path>=<file>...\n"
-           "  podtool --help\n";
+    std::string text = "usage:\n";
+    text.append("  podtool build <").append(names).append("> <table.csv> <archive.pod>\n");
+    text.append("  podtool world <csv-folder> <system-folder>\n");
+    text.append("      ").append(csvs).append(" -> ").append(archives).append("\n");
+    text.append("  podtool list <archive.pod>\n");
+    text.append("  podtool extract <archive.pod> <entry-path> <out-file>\n");
+    text.append("  podtool dump <").append(names).append("> <archive.pod>\n");
+    text.append("  podtool pack <archive.pod> <entry-path>=<file>...\n");
+    text.append("  podtool --help\n");
+    return text;
 }
 
 podlib::Table table_arg(const char *name) {
