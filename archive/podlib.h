@@ -21,6 +21,7 @@ public:
 };
 
 enum class Table { airports, navaids, waypoints };
+inline constexpr Table kAllTables[] = {Table::airports, Table::navaids, Table::waypoints};
 
 enum class NavaidKind : int32_t { vor = 1, vor_dme = 2, vortac = 3, dme = 4, ndb = 5 };
 std::string_view kind_name(NavaidKind kind);

@@ -1,8 +1,8 @@
 #include "assetcodecs/asset_error.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 AssetError::AssetError(const std::string &file, const std::string &what)
     : std::runtime_error(file + ": " + what), file_(file) {}
 
-}  // namespace panelhost
+}  // namespace assetcodecs

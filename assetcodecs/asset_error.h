@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace panelhost {
+namespace assetcodecs {
 
 class AssetError : public std::runtime_error {
 public:
@@ -15,4 +15,4 @@ private:
     std::string file_;
 };
 
-}  // namespace panelhost
+}  // namespace assetcodecs

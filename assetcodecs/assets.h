@@ -12,7 +12,7 @@
 
 #include "frame/abi.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 class FontAsset {
 public:
@@ -50,4 +50,4 @@ public:
     std::shared_ptr<const BitmapAsset> bitmap(const std::string &) override { return nullptr; }
 };
 
-}  // namespace panelhost
+}  // namespace assetcodecs

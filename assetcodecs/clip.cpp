@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace panelhost {
+namespace assetcodecs {
 
 bool surface_usable(const DrawSurface &s) {
     return s.pixels != nullptr && s.width > 0 && s.height > 0 && s.pitch >= s.width;
@@ -25,4 +25,4 @@ ClipRect clip_to_surface(const DrawSurface &s, int x, int y, int w, int h) {
     return r;
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -3,7 +3,7 @@
 
 #include "frame/abi.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 struct ClipRect {
     int src_x, src_y;  // first visible pixel of the picture
@@ -20,4 +20,4 @@ bool surface_usable(const DrawSurface &s);
 // surface it lies. An unusable surface clips everything away.
 ClipRect clip_to_surface(const DrawSurface &s, int x, int y, int w, int h);
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -9,7 +9,7 @@
 #include "assetcodecs/raster_bitmap.h"
 #include "assetcodecs/raster_font.h"
 
-namespace panelhost {
+namespace assetcodecs {
 namespace fs = std::filesystem;
 namespace {
 
@@ -117,4 +117,4 @@ std::shared_ptr<const BitmapAsset> FileAssetLibrary::bitmap(const std::string &n
     });
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

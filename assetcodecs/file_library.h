@@ -14,7 +14,7 @@
 
 #include "assetcodecs/assets.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 class FileAssetLibrary final : public AssetLibrary {
 public:
@@ -44,4 +44,4 @@ private:
 // The whole of a file, at most `limit` bytes; throws AssetError otherwise.
 std::vector<uint8_t> read_file(const std::filesystem::path &path, uintmax_t limit);
 
-}  // namespace panelhost
+}  // namespace assetcodecs

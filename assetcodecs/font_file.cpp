@@ -4,7 +4,7 @@
 
 #include "assetcodecs/asset_error.h"
 
-namespace panelhost {
+namespace assetcodecs {
 namespace {
 
 constexpr char kMagic[4] = {'P', 'F', 'N', 'T'};
@@ -89,4 +89,4 @@ std::vector<uint8_t> encode_font(const FontData &f) {
     return out;
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace panelhost {
+namespace assetcodecs {
 
 struct FontData {
     int cell_width = 0;
@@ -40,4 +40,4 @@ FontData parse_font(std::span<const uint8_t> bytes, const std::string &file);
 // The file for a font; the font must be valid (the generator's fonts are).
 std::vector<uint8_t> encode_font(const FontData &font);
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -8,7 +8,7 @@
 
 #include "assetcodecs/asset_error.h"
 
-namespace panelhost {
+namespace assetcodecs {
 namespace {
 
 // libpng reports its errors by calling back; this keeps the message for the
@@ -191,4 +191,4 @@ std::vector<uint8_t> encode_png_strip(const StripData &strip) {
     return out;
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

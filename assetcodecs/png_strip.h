@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace panelhost {
+namespace assetcodecs {
 
 constexpr uint32_t kOpaque = 0xFF000000u;  // marks a drawn pixel in StripData
 
@@ -37,4 +37,4 @@ StripData decode_png_strip(std::span<const uint8_t> bytes, const std::string &fi
 // Deterministic: the same strip always gives the same bytes.
 std::vector<uint8_t> encode_png_strip(const StripData &strip);
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -2,7 +2,7 @@
 
 #include "assetcodecs/clip.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 void RasterBitmap::draw(const DrawSurface &s, int x, int y, int frame) const {
     if (frame < 0 || frame >= data_.frames) return;
@@ -16,4 +16,4 @@ void RasterBitmap::draw(const DrawSurface &s, int x, int y, int frame) const {
     }
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

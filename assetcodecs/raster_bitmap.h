@@ -5,7 +5,7 @@
 #include "assetcodecs/assets.h"
 #include "assetcodecs/png_strip.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 class RasterBitmap final : public BitmapAsset {
 public:
@@ -19,4 +19,4 @@ private:
     StripData data_;
 };
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -4,7 +4,7 @@
 
 #include "assetcodecs/clip.h"
 
-namespace panelhost {
+namespace assetcodecs {
 namespace {
 
 void fill(const DrawSurface &s, const ClipRect &r, uint32_t colour) {
@@ -51,4 +51,4 @@ void RasterFont::draw(const DrawSurface &s, int x, int y, uint32_t colour, std::
     }
 }
 
-}  // namespace panelhost
+}  // namespace assetcodecs

@@ -10,7 +10,7 @@
 #include "assetcodecs/assets.h"
 #include "assetcodecs/font_file.h"
 
-namespace panelhost {
+namespace assetcodecs {
 
 class RasterFont final : public FontAsset {
 public:
@@ -25,4 +25,4 @@ private:
     FontData data_;
 };
 
-}  // namespace panelhost
+}  // namespace assetcodecs

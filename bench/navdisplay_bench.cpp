@@ -80,7 +80,7 @@ constexpr double kPi = panelhost::kPi;
 
 // ---- pictures and fonts that draw: opaque boxes of the display's sizes
 
-class BoxFont final : public panelhost::FontAsset {
+class BoxFont final : public assetcodecs::FontAsset {
 public:
     void draw(const DrawSurface &s, int x, int y, uint32_t colour, std::string_view text, bool) const override {
         for (char ch : text) {
@@ -96,7 +96,7 @@ public:
     }
 };
 
-class BoxBitmap final : public panelhost::BitmapAsset {
+class BoxBitmap final : public assetcodecs::BitmapAsset {
 public:
     BoxBitmap(int w, int h, int frames) : w_(w), h_(h), frames_(frames), pixels_(size_t(w) * h) {
         // Every other pixel transparent (0), the rest a colour.
@@ -123,12 +123,12 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-class BoxLibrary final : public panelhost::AssetLibrary {
+class BoxLibrary final : public assetcodecs::AssetLibrary {
 public:
-    std::shared_ptr<const panelhost::FontAsset> font(const std::string &) override {
+    std::shared_ptr<const assetcodecs::FontAsset> font(const std::string &) override {
         return std::make_shared<BoxFont>();
     }
-    std::shared_ptr<const panelhost::BitmapAsset> bitmap(const std::string &name) override {
+    std::shared_ptr<const assetcodecs::BitmapAsset> bitmap(const std::string &name) override {
         if (name == "nav_display_1.pbm") return std::make_shared<BoxBitmap>(206, 330, 1);
         if (name.find("ROSE") != std::string::npos) return std::make_shared<BoxBitmap>(258, 258, 90);
         if (name == "cadre_route.pbm") return std::make_shared<BoxBitmap>(32, 16, 1);

@@ -19,6 +19,9 @@ function(add_plugin name)
   add_library(${name} MODULE ${P_SOURCES})
   target_link_libraries(${name} PRIVATE frame_services_${P_SERVICES} frame_exports ${P_LIBRARIES})
   target_compile_definitions(${name} PRIVATE ${P_DEFINITIONS})
+  # Its own folder's headers; everything else through what it links.
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  suite_headers(${name} PRIVATE ${folder})
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden

@@ -185,6 +185,9 @@ enum HostEntryId : int {
     kEntryFontFree = 527,
 };
 
+// The radio a kEntryObjectGetRadioFrequency call asks for (its `kind`).
+constexpr int32_t kRadioCom = 1, kRadioNav = 2, kRadioTransponder = 8, kRadioAdf = 64;
+
 // Byte offsets of the host's nearby-object list records. Each "next" field is
 // pointer-sized and may be unaligned: read and write it with memcpy.
 namespace hostlist {

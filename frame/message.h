@@ -12,6 +12,10 @@ constexpr uint32_t kSetd = fourcc("setd");
 constexpr uint32_t kTypeInt = fourcc("int ");
 constexpr uint32_t kTypeReal = fourcc("real");
 
+// The bus targets of the night lights' switches 1 .. 3, which the night-light
+// plug-in reads and the host's scenarios set.
+constexpr uint32_t kNightLightTargets[] = {fourcc("ntx1"), fourcc("ntx2"), fourcc("ntx3")};
+
 inline void set_int(HostMessage &m, int32_t v) {
     m.value_type = kTypeInt;
     m.value.i = v;

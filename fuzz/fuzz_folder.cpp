@@ -1,10 +1,14 @@
 #include "fuzz/fuzz_folder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "frame/host_api.h"
+#include "navdata/files.h"
+#include "navdata/navdata.h"
 
 namespace {
 
@@ -39,8 +43,12 @@ void enter_scratch_folder() {
     g_scratch = dir;
     std::atexit(remove_scratch_folder);
     std::filesystem::current_path(dir);
-    std::filesystem::create_directory("system");
-    std::filesystem::create_directory("saved simulations");
+    for (const char *file : {navdata::kAirportArchive, navdata::kNavaidArchive, navdata::kWaypointArchive,
+                             navdata::kFlightPlanFile}) {
+        std::string path = file;
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    }
     static HostEntry table[kServiceCount];
     table[kEntryGetUserObject] = reinterpret_cast<HostEntry>(&user_object);
     table[kEntryObjectGetValue282] = reinterpret_cast<HostEntry>(&variation);
@@ -48,8 +56,8 @@ void enter_scratch_folder() {
     frame::install_services(table, 1);
 }
 
-void write_file(const std::string &path, const uint8_t *data, size_t size) {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
+void write_file(const char *host_path, const uint8_t *data, size_t size) {
+    std::FILE *f = navdata::open_host_file(host_path, "wb");
     if (f == nullptr) std::abort();
     if (size != 0 && std::fwrite(data, 1, size, f) != size) std::abort();
     std::fclose(f);

@@ -4,10 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-// Enters a new scratch folder with "system" and "saved simulations" in it and
-// installs the host services; once per process.
+// Enters a new scratch folder with the folders of the display's files in it
+// (archives, flight plan) and installs the host services; once per process.
 void enter_scratch_folder();
-// Replaces a file of the scratch folder with the given bytes.
-void write_file(const std::string &path, const uint8_t *data, size_t size);
+// Replaces a file of the scratch folder, named by its host path
+// (navdata::kAirportArchive, ...), with the given bytes.
+void write_file(const char *host_path, const uint8_t *data, size_t size);

@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    for (const char *file : {"system/airpvarmag.pod", "system/navaid.pod", "system/waypoint.pod"})
+    for (const char *file : {navdata::kAirportArchive, navdata::kNavaidArchive, navdata::kWaypointArchive})
         write_file(file, data, size);
-    navdata::PodArchive archive(navdata::AIRPORT_ARCHIVE);
+    navdata::PodArchive archive(navdata::kAirportArchive);
     for (int32_t i = 0; i < archive.entry_count(); ++i) (void)archive.find(archive.entry(i).path);
 
     static navdata::NavData nav;  // reloaded each time, as the start callback does

@@ -57,8 +57,8 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
     auto errors = asset_errors_;
     HostOptions options;
     options.root = run.string();
-    options.assets = std::make_shared<FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
-                                                        [errors](const std::string &m) { errors->push_back(m); });
+    options.assets = std::make_shared<assetcodecs::FileAssetLibrary>(fs::absolute(folder_.previous() / paths.assets),
+                                                                     [errors](const std::string &m) { errors->push_back(m); });
     host_ = std::make_unique<Host>(std::move(options));
     host_->log().enabled = false;
     host_->frame_seconds = float(scenario_.step);

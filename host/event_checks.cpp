@@ -4,16 +4,17 @@
 #include <cstdio>
 #include <iterator>
 
+#include "frame/abi.h"
+
 namespace panelhost {
 namespace {
 
-constexpr int kTransponder = 8;
 
 constexpr RadioKind kRadioKinds[] = {
-    {"com", 1, 118.0, 136.975, 3},
-    {"nav", 2, 108.0, 117.95, 2},
-    {"adf", 64, 100, 1799, 0},
-    {"xpdr", kTransponder, 0, 7777, 0},
+    {"com", kRadioCom, 118.0, 136.975, 3},
+    {"nav", kRadioNav, 108.0, 117.95, 2},
+    {"adf", kRadioAdf, 100, 1799, 0},  // kHz; the others MHz
+    {"xpdr", kRadioTransponder, 0, 7777, 0},
 };
 
 std::string text(const char *format, auto... values) {
@@ -37,14 +38,14 @@ const RadioKind *radio_kind_numbered(int kind) {
 }
 
 std::optional<std::string> radio_value_problem(const RadioKind &radio, double value) {
-    if (radio.kind == kTransponder) {
+    if (radio.kind == kRadioTransponder) {
         bool octal = std::isfinite(value) && value >= 0 && value <= 7777 && value == std::floor(value);
         for (long v = octal ? long(value) : 0; v > 0; v /= 10) octal = octal && v % 10 <= 7;
         if (!octal) return text("a transponder code is four digits 0 to 7, not %g", value);
         return std::nullopt;
     }
     if (!std::isfinite(value) || value < radio.lo || value > radio.hi) {
-        const char *unit = radio.kind == 64 ? "kHz" : "MHz";
+        const char *unit = radio.kind == kRadioAdf ? "kHz" : "MHz";
         std::string name = radio.name;
         for (char &c : name) c = char(c - 'a' + 'A');
         return text("%s frequencies lie between %g and %g %s, not %g", name.c_str(), radio.lo, radio.hi, unit, value);

@@ -149,7 +149,7 @@ void Instance::destroy() {
 
 Host::Host(HostOptions options) : options_(std::move(options)) {
     if (g_current != nullptr) throw HostError("only one host may be active at a time");
-    if (!options_.assets) options_.assets = std::make_shared<EmptyAssetLibrary>();
+    if (!options_.assets) options_.assets = std::make_shared<assetcodecs::EmptyAssetLibrary>();
     fill_services(services_);
     windows[6] = WindowRect{0, 0, 640, 480};
     g_current = this;

@@ -135,7 +135,7 @@ struct Sound {
 
 struct HostOptions {
     std::string root = ".";  // the working folder: files the host resolves by name
-    std::shared_ptr<AssetLibrary> assets = std::make_shared<EmptyAssetLibrary>();
+    std::shared_ptr<assetcodecs::AssetLibrary> assets = std::make_shared<assetcodecs::EmptyAssetLibrary>();
 };
 
 class Host {
@@ -166,7 +166,7 @@ public:
     World &world() { return world_; }
     // The bearing service's trigonometry of the last starting point.
     LatitudeTrig &bearing_origin() { return bearing_origin_; }
-    AssetLibrary &assets() { return *options_.assets; }
+    assetcodecs::AssetLibrary &assets() { return *options_.assets; }
     const std::string &root() const { return options_.root; }
     // A plug-in's file name resolved against the root (backslashes become '/').
     std::string resolve(const char *name) const;
@@ -240,11 +240,11 @@ public:
 private:
     struct LoadedFont {
         std::string name;
-        std::shared_ptr<const FontAsset> asset;
+        std::shared_ptr<const assetcodecs::FontAsset> asset;
     };
     struct LoadedBitmap {
         std::string name;
-        std::shared_ptr<const BitmapAsset> asset;
+        std::shared_ptr<const assetcodecs::BitmapAsset> asset;
     };
     struct OpenStream {
         Definition definition;

@@ -26,7 +26,7 @@ struct GaugeView {
     uint32_t key = 0;
     Instance *instance = nullptr;
     // The face the panel picture draws beneath a radio head, and its caption.
-    std::shared_ptr<const BitmapAsset> bezel;
+    std::shared_ptr<const assetcodecs::BitmapAsset> bezel;
     std::string caption;
     int caption_x = 0, caption_y = 0;  // top-left of its first cell, in the gauge
     long frames_shown = 0;  // draws that presented the surface
@@ -37,7 +37,7 @@ struct Panel {
     std::vector<Instance *> subsystems;  // updated every frame
     std::vector<Instance *> instances;   // every instance, for the owner to destroy
     std::vector<GaugeView> gauges;
-    std::shared_ptr<const FontAsset> caption_font;  // of the radio heads, when there are any
+    std::shared_ptr<const assetcodecs::FontAsset> caption_font;  // of the radio heads, when there are any
 };
 
 // Loads the scenario's panel into `panel`, as far as it gets: the libraries

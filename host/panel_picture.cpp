@@ -19,7 +19,7 @@ Image gauge_picture(const GaugeView &g) {
     return img;
 }
 
-Image panel_picture(const std::vector<GaugeView> &gauges, const FontAsset *caption_font) {
+Image panel_picture(const std::vector<GaugeView> &gauges, const assetcodecs::FontAsset *caption_font) {
     int w = 0, h = 0;
     for (const GaugeView &g : gauges) {
         w = std::max(w, g.x + g.surface.width());

@@ -28,6 +28,6 @@ Image gauge_picture(const GaugeView &g);
 // The gauges' own pixels are copied unchanged; a face and its caption
 // (drawn in `caption_font`, when there is one) stay inside their gauge's
 // rectangle, and a radio head that presented nothing shows its face alone.
-Image panel_picture(const std::vector<GaugeView> &gauges, const FontAsset *caption_font);
+Image panel_picture(const std::vector<GaugeView> &gauges, const assetcodecs::FontAsset *caption_font);
 
 }  // namespace panelhost

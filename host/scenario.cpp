@@ -13,7 +13,9 @@
 
 namespace panelhost {
 
-uint32_t night_light_target(int light) { return *code_from_text("ntx" + std::to_string(light)); }
+uint32_t night_light_target(int light) {
+    return light >= 1 && light <= kNightLights ? frame::kNightLightTargets[light - 1] : 0;
+}
 
 namespace {
 

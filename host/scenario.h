@@ -5,18 +5,20 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "frame/message.h"
 #include "host/message_bus.h"
 
 namespace panelhost {
 
 // The night lights' switches, 1 .. kNightLights, and the bus target each sets
 // ('ntx1' ..).
-constexpr int kNightLights = 3;
+constexpr int kNightLights = int(std::size(frame::kNightLightTargets));
 uint32_t night_light_target(int light);
 
 class ScenarioError : public std::runtime_error {

@@ -8,7 +8,7 @@ namespace navdata {
 
 AngleCircle course_circle(360.0);
 AngleCircle display_circle(360.0);
-AngleCircle radian_circle(RADIAN_PERIOD);
+AngleCircle radian_circle(kRadianPeriod);
 
 AngleCircle::AngleCircle(double period)
     : period_(period), last_result_(0.0), single_result_(0.0f), half_period_(period / 2.0) {}

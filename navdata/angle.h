@@ -13,14 +13,14 @@ namespace navdata {
 constexpr double FEET_PER_NM = 6070.0;
 constexpr double ARCSEC_PER_DEGREE = 3600.0;
 // Host bearings (radians) are divided by this to give degrees.
-constexpr double HOST_RADIANS_PER_DEGREE = 0.017453292519943295;
+constexpr double kHostRadiansPerDegree = 0.017453292519943295;
 // Display angles (degrees) are multiplied by this: pi in single precision / 180.
-constexpr double DISPLAY_RADIANS_PER_DEGREE = double(3.1415927f) / 180.0;
+constexpr double kDisplayRadiansPerDegree = double(3.1415927f) / 180.0;
 // Period of the radian circle: both factors in single precision, product in double.
-constexpr double RADIAN_PERIOD = double(2.0f) * double(3.1415927f);
+constexpr double kRadianPeriod = double(2.0f) * double(3.1415927f);
 
-static_assert(DISPLAY_RADIANS_PER_DEGREE == 0.017453293005625408);
-static_assert(RADIAN_PERIOD == 6.2831854820251465);
+static_assert(kDisplayRadiansPerDegree == 0.017453293005625408);
+static_assert(kRadianPeriod == 6.2831854820251465);
 
 // An angle quantity on a circle of fixed period. Every operation leaves its
 // result in the object, so one instance serves one caller at a time.
@@ -55,7 +55,7 @@ extern AngleCircle display_circle;  // degrees: headings, tracks and DTK on the 
 extern AngleCircle radian_circle;   // radians: bearings relative to the map heading
 
 // Host bearing in radians to degrees; host distance in feet to nautical miles.
-constexpr double course_degrees(double bearing_radians) { return bearing_radians / HOST_RADIANS_PER_DEGREE; }
+constexpr double course_degrees(double bearing_radians) { return bearing_radians / kHostRadiansPerDegree; }
 constexpr double distance_nm(double feet) { return feet / FEET_PER_NM; }
 
 // The host's true bearing (degrees) and distance (nautical miles) from one

@@ -16,11 +16,11 @@ bool is_ascii_alnum(char c) {
 }
 
 LegKind kind_of(const char *line) {
-    if (std::strstr(line, "snav")) return LEG_NAVAID;
-    if (std::strstr(line, "sarw")) return LEG_AIRPORT;
-    if (std::strstr(line, "wywy")) return LEG_WAYPOINT;
-    if (std::strstr(line, "usrw")) return LEG_USER_WAYPOINT;
-    return LEG_NONE;
+    if (std::strstr(line, "snav")) return kLegNavaid;
+    if (std::strstr(line, "sarw")) return kLegAirport;
+    if (std::strstr(line, "wywy")) return kLegWaypoint;
+    if (std::strstr(line, "usrw")) return kLegUserWaypoint;
+    return kLegNone;
 }
 
 // The first three comma-separated pieces as numbers; runs of commas are one
@@ -50,8 +50,8 @@ bool NavData::read_flight_plan() {
     waypoint_key_[0] = '\0';
     have_previous_position_ = false;
     close_flight_plan();
-    plan_file_ = open_host_file(FLIGHT_PLAN_FILE, "r");
-    if (plan_file_ == nullptr) plan_file_ = open_host_file(FLIGHT_PLAN_FILE_FR, "r");
+    plan_file_ = open_host_file(kFlightPlanFile, "r");
+    if (plan_file_ == nullptr) plan_file_ = open_host_file(kFlightPlanFileFr, "r");
     if (plan_file_ == nullptr) return false;
     int appended = 0;
     while (std::fgets(outer_line_, sizeof outer_line_, plan_file_) != nullptr) {
@@ -78,7 +78,7 @@ bool NavData::read_waypoint_block(int appended) {
     std::memset(&leg, 0, sizeof leg);
     if (!read_block_line(block_line_)) return false;
     leg.kind = kind_of(block_line_);
-    if (leg.kind == LEG_NONE) return false;
+    if (leg.kind == kLegNone) return false;
     while (read_block_line(block_line_)) {
         if (std::strstr(block_line_, "<endo>")) break;
         if (std::strstr(block_line_, "<llps>")) {
@@ -87,7 +87,7 @@ bool NavData::read_waypoint_block(int appended) {
         } else if (std::strstr(block_line_, "<name>")) {
             if (!read_block_line(block_line_)) return false;
             extract_value(block_line_);
-            if (leg.kind == LEG_AIRPORT) {
+            if (leg.kind == kLegAirport) {
                 copy_text(leg.airport_name, value_);
             } else {
                 copy_text(leg.name, value_);
@@ -95,9 +95,9 @@ bool NavData::read_waypoint_block(int appended) {
         } else if (std::strstr(block_line_, "<dbky>")) {
             if (!read_block_line(block_line_)) return false;
             extract_value(block_line_);
-            if (leg.kind == LEG_AIRPORT) copy_text(leg.airport_key, value_);
-            if (leg.kind == LEG_NAVAID) copy_text(navaid_key_, value_);
-            if (leg.kind == LEG_WAYPOINT) copy_text(waypoint_key_, value_);
+            if (leg.kind == kLegAirport) copy_text(leg.airport_key, value_);
+            if (leg.kind == kLegNavaid) copy_text(navaid_key_, value_);
+            if (leg.kind == kLegWaypoint) copy_text(waypoint_key_, value_);
         }
     }
     complete_leg(leg);
@@ -131,13 +131,13 @@ void NavData::extract_value(const char *line) {
 
 void NavData::complete_leg(FlightPlanLeg &leg) {
     switch (leg.kind) {
-    case LEG_AIRPORT:
+    case kLegAirport:
         leg.variation = float(airport_by_key(leg.airport_key, leg.airport_identifier));
         break;
-    case LEG_NAVAID:
+    case kLegNavaid:
         leg.variation = float(navaid_by_key(navaid_key_, leg.navaid_identifier));
         break;
-    case LEG_WAYPOINT:
+    case kLegWaypoint:
         leg.variation = float(waypoint_by_key(waypoint_key_));
         break;
     default:

@@ -14,16 +14,16 @@
 namespace navdata {
 
 // Archive files and entry paths of the three tables, as the host names them.
-constexpr const char *AIRPORT_ARCHIVE = pod::kAirportFiles.system_path;
-constexpr const char *AIRPORT_ENTRY = pod::kAirportFiles.entry;
-constexpr const char *NAVAID_ARCHIVE = pod::kNavaidFiles.system_path;
-constexpr const char *NAVAID_ENTRY = pod::kNavaidFiles.entry;
-constexpr const char *WAYPOINT_ARCHIVE = pod::kWaypointFiles.system_path;
-constexpr const char *WAYPOINT_ENTRY = pod::kWaypointFiles.entry;
+constexpr const char *kAirportArchive = pod::kAirportFiles.system_path;
+constexpr const char *kAirportEntry = pod::kAirportFiles.entry;
+constexpr const char *kNavaidArchive = pod::kNavaidFiles.system_path;
+constexpr const char *kNavaidEntry = pod::kNavaidFiles.entry;
+constexpr const char *kWaypointArchive = pod::kWaypointFiles.system_path;
+constexpr const char *kWaypointEntry = pod::kWaypointFiles.entry;
 // The host's saved flight plan, under its English and its French folder name
 // (the French one in code page 1252).
-constexpr const char *FLIGHT_PLAN_FILE = "saved simulations\\zark_fpl.sit";
-constexpr const char *FLIGHT_PLAN_FILE_FR = "simulations sauv\xE9" "es\\zark_fpl.sit";
+constexpr const char *kFlightPlanFile = "saved simulations\\zark_fpl.sit";
+constexpr const char *kFlightPlanFileFr = "simulations sauv\xE9" "es\\zark_fpl.sit";
 
 class NavData {
 public:

@@ -29,11 +29,11 @@ struct WaypointRecord {
 };
 
 enum LegKind : int32_t {
-    LEG_NONE = 0,
-    LEG_AIRPORT = 1,
-    LEG_NAVAID = 2,
-    LEG_WAYPOINT = 3,
-    LEG_USER_WAYPOINT = 4,
+    kLegNone = 0,
+    kLegAirport = 1,
+    kLegNavaid = 2,
+    kLegWaypoint = 3,
+    kLegUserWaypoint = 4,
 };
 
 // One waypoint of the flight plan; all zero until its block fills it.

@@ -149,10 +149,10 @@ const Record *lookup(const std::vector<Record> &list, const KeyIndex &index, con
 
 }  // namespace
 
-int NavData::load_airports() { return load_table(AIRPORT_ARCHIVE, AIRPORT_ENTRY, airports_, airport_index_); }
-int NavData::load_navaids() { return load_table(NAVAID_ARCHIVE, NAVAID_ENTRY, navaids_, navaid_index_); }
+int NavData::load_airports() { return load_table(kAirportArchive, kAirportEntry, airports_, airport_index_); }
+int NavData::load_navaids() { return load_table(kNavaidArchive, kNavaidEntry, navaids_, navaid_index_); }
 int NavData::load_waypoints() {
-    return load_table(WAYPOINT_ARCHIVE, WAYPOINT_ENTRY, waypoints_, waypoint_index_);
+    return load_table(kWaypointArchive, kWaypointEntry, waypoints_, waypoint_index_);
 }
 
 double NavData::airport_by_key(const char *key, char *identifier) {

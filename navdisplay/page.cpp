@@ -111,7 +111,7 @@ void draw_course_line(PageCanvas &f, HostMessage &course) {
     const Pixel to{render::to_pixel(from.x + kCourseLineLength * f.nav.sin_table[a]),
                    render::to_pixel(from.y - kCourseLineLength * f.nav.cos_table[a])};
     Pixel ca, cb;
-    if (clip(f.nav, from, to, ca, cb)) render::draw_line(f.s, ca.x, ca.y, cb.x, cb.y, palette::dark_red);
+    if (clip(f.nav, from, to, ca, cb)) render::draw_line(f.s, ca.x, ca.y, cb.x, cb.y, palette::kDarkRed);
 }
 
 void draw_route(PageCanvas &f) {
@@ -124,7 +124,7 @@ void draw_route(PageCanvas &f) {
         st.route_passed = false;
         st.dtk_pending = true;
     }
-    st.data_text_colour = palette::bright_green;
+    st.data_text_colour = palette::kBrightGreen;
     if (data.working_leg_count() == 0) return;
     for (size_t i = 0; i + 1 < data.published_leg_count(); ++i) {
         f.nav.place_plan_point(i, f.reference_angle, st.range_scale);
@@ -138,7 +138,7 @@ void draw_route(PageCanvas &f) {
         ca = {clamp(ca.x, 0, kRouteClampX), clamp(ca.y, 0, kRouteClampY)};
         cb = {clamp(cb.x, 0, kRouteClampX), clamp(cb.y, 0, kRouteClampY)};
         for (int32_t d : {0, -1, 1})
-            render::draw_line(f.s, ca.x + d, ca.y + d, cb.x + d, cb.y + d, palette::dark_red);
+            render::draw_line(f.s, ca.x + d, ca.y + d, cb.x + d, cb.y + d, palette::kDarkRed);
     }
 }
 
@@ -151,8 +151,8 @@ void draw_airports(PageCanvas &f) {
         const int32_t x = p.x - kSymbolHalf, y = p.y - kSymbolHalf;
         if (!in_symbol_window(x, y)) continue;
         f.bitmap_at(kBmpAirport, x, y);
-        if (o & OPT_APT_ID) f.text_at(kFontMicro5, x, y - 6, palette::airport_label, e.id);
-        if (o & OPT_APT_BRG) f.text_at(kFontMicro5, x - 3, y + 18, palette::airport_label, f.bearing_label());
+        if (o & OPT_APT_ID) f.text_at(kFontMicro5, x, y - 6, palette::kAirportLabel, e.id);
+        if (o & OPT_APT_BRG) f.text_at(kFontMicro5, x - 3, y + 18, palette::kAirportLabel, f.bearing_label());
     }
 }
 
@@ -170,18 +170,18 @@ void draw_navaids(PageCanvas &f) {
         if (ndb) {
             f.bitmap_at(kBmpNdb, x, y);
             if (o & OPT_NDB_FREQ) {
-                f.fixed(kFontMicro5, x + 2, y - 8, palette::magenta, kWhole3, double(e.frequency));
-                if (o & OPT_NDB_BRG) f.text_at(kFontMicro5, x - 4, y + 18, palette::magenta, f.bearing_label());
+                f.fixed(kFontMicro5, x + 2, y - 8, palette::kMagenta, kWhole3, double(e.frequency));
+                if (o & OPT_NDB_BRG) f.text_at(kFontMicro5, x - 4, y + 18, palette::kMagenta, f.bearing_label());
             } else if (o & OPT_NDB_ID) {
-                f.text_at(kFontMicro5, x + 3, y + 18, palette::magenta, e.id);
+                f.text_at(kFontMicro5, x + 3, y + 18, palette::kMagenta, e.id);
             }
         } else {
             f.bitmap_at(kBmpVor, x, y);
             if (o & OPT_VOR_FREQ) {
-                f.fixed(kFontMicro5, x - 2, y - 6, palette::white, kHundredths6, double(e.frequency));
-                if (o & OPT_VOR_BRG) f.text_at(kFontMicro5, x - 2, y + 18, palette::white, f.bearing_label());
+                f.fixed(kFontMicro5, x - 2, y - 6, palette::kWhite, kHundredths6, double(e.frequency));
+                if (o & OPT_VOR_BRG) f.text_at(kFontMicro5, x - 2, y + 18, palette::kWhite, f.bearing_label());
             } else if (o & OPT_VOR_ID) {
-                f.text_at(kFontMicro5, x + 3, y + 18, palette::white, e.id);
+                f.text_at(kFontMicro5, x + 3, y + 18, palette::kWhite, e.id);
             }
         }
     }
@@ -195,22 +195,22 @@ void draw_waypoints(PageCanvas &f) {
         const Pixel p = f.place(e);
         const int32_t x = p.x, y = p.y;
         if (!in_symbol_window(x, int64_t(y) - 2)) continue;
-        render::draw_line(f.s, x, y - 2, x - 2, y + 2, palette::yellow);
-        render::draw_line(f.s, x, y - 2, x + 2, y + 2, palette::yellow);
-        if (o & OPT_WPT_ID) f.text_at(kFontMicro5, x - 6, y - 10, palette::yellow, e.id);
-        if (o & OPT_WPT_BRG) f.text_at(kFontMicro5, x - 10, y + 8, palette::yellow, f.bearing_label());
+        render::draw_line(f.s, x, y - 2, x - 2, y + 2, palette::kYellow);
+        render::draw_line(f.s, x, y - 2, x + 2, y + 2, palette::kYellow);
+        if (o & OPT_WPT_ID) f.text_at(kFontMicro5, x - 6, y - 10, palette::kYellow, e.id);
+        if (o & OPT_WPT_BRG) f.text_at(kFontMicro5, x - 10, y + 8, palette::kYellow, f.bearing_label());
     }
 }
 
 void draw_markings(PageCanvas &f) {
     const Pixel c = f.st.aircraft_point;
-    f.textf(kFontAscii10, kHeadingText.x, kHeadingText.y, palette::yellow, "%03d", f.heading);
-    render::draw_line(f.s, c.x, c.y, kLubberEnd.x, kLubberEnd.y, palette::grey);
+    f.textf(kFontAscii10, kHeadingText.x, kHeadingText.y, palette::kYellow, "%03d", f.heading);
+    render::draw_line(f.s, c.x, c.y, kLubberEnd.x, kLubberEnd.y, palette::kGrey);
     f.bitmap_at(kBmpHeadingBox, kHeadingBoxCorner.x, kHeadingBoxCorner.y);
-    for (int32_t r : kRingRadii) render::draw_circle(f.s, c.x, c.y, r, palette::grey);
+    for (int32_t r : kRingRadii) render::draw_circle(f.s, c.x, c.y, r, palette::kGrey);
     std::snprintf(f.text(), f.text_size(), "%d", f.st.range_scale / kRangeDivisor);
-    host_font_draw_label(f.s, &font(kFontAscii10), kRangeText.x, kRangeText.y, palette::grey, f.text());
-    render::fill_rect(f.s, 0, 242, 206, 330, palette::near_black);
+    host_font_draw_label(f.s, &font(kFontAscii10), kRangeText.x, kRangeText.y, palette::kGrey, f.text());
+    render::fill_rect(f.s, 0, 242, 206, 330, palette::kNearBlack);
     BitmapRecord *const strips[render::kRoseQuarters] = {&bitmap(kBmpRose89), &bitmap(kBmpRose179),
                                                          &bitmap(kBmpRose269), &bitmap(kBmpRose359)};
     render::draw_rose(f.s, strips, f.heading, kRoseCorner);
@@ -233,9 +233,9 @@ void draw_traffic(PageCanvas &f) {
         const Pixel p = render::screen_point(nav.position_offset, f.st.aircraft_point);
         if (!in_symbol_window(p.x, p.y)) continue;
         const double r = (pos.altitude - nav.own_position.altitude) / 100.0;
-        const uint32_t colour = (r <= -kTrafficLevelBand || r >= kTrafficLevelBand) ? palette::blue
-                                : nav.position_vector.distance() <= kTrafficNearNm      ? palette::orange
-                                                                               : palette::yellow;
+        const uint32_t colour = (r <= -kTrafficLevelBand || r >= kTrafficLevelBand) ? palette::kBlue
+                                : nav.position_vector.distance() <= kTrafficNearNm      ? palette::kOrange
+                                                                               : palette::kYellow;
         render::fill_rect(f.s, p.x - 3, p.y - 3, p.x + 4, p.y + 4, colour);
         f.fixed(kFontTiny7, p.x - 7, r <= 0 ? p.y + 5 : p.y - 11, colour, kSignedWhole3, r);
     }
@@ -244,10 +244,10 @@ void draw_traffic(PageCanvas &f) {
 // Name of the active leg as the working list holds it; null when it has none.
 const char *leg_name(PageCanvas &f, const navdata::FlightPlanLeg &leg) {
     switch (leg.kind) {
-    case navdata::LEG_AIRPORT: return format_field(f.text(), f.text_size(), leg.airport_identifier);
-    case navdata::LEG_NAVAID: return format_field(f.text(), f.text_size(), leg.navaid_identifier);
-    case navdata::LEG_WAYPOINT: return "WPT";
-    case navdata::LEG_USER_WAYPOINT: return "USR";
+    case navdata::kLegAirport: return format_field(f.text(), f.text_size(), leg.airport_identifier);
+    case navdata::kLegNavaid: return format_field(f.text(), f.text_size(), leg.navaid_identifier);
+    case navdata::kLegWaypoint: return "WPT";
+    case navdata::kLegUserWaypoint: return "USR";
     default: return nullptr;
     }
 }
@@ -260,7 +260,7 @@ void draw_data_block(PageCanvas &f) {
     const int32_t left = st.data_column, left_value = left + kDataValueOffset;
     const int32_t right = kDataRightColumn, right_value = right + kDataValueOffset;
 
-    render::fill_rect(f.s, 0, 0, 206, 48, palette::near_black);
+    render::fill_rect(f.s, 0, 0, 206, 48, palette::kNearBlack);
     if (data.working_leg_count() == 0) return;
     const size_t published = data.published_leg_count();
     if (st.leg_index > uint32_t(published - 1)) st.leg_index = uint32_t(published - 1);
@@ -275,7 +275,7 @@ void draw_data_block(PageCanvas &f) {
         f.text_at(kFontAscii10, left, 250, colour, "DTK : ");
         if (st.leg_index != st.dtk_leg || st.dtk_pending) {
             navdata::FlightPlanLeg &leg = *data.published_leg(st.leg_index);
-            if (leg.kind == navdata::LEG_USER_WAYPOINT) leg.variation = data.current_variation();
+            if (leg.kind == navdata::kLegUserWaypoint) leg.variation = data.current_variation();
             st.dtk_value = navdata::display_circle.wrapped_difference(leg.course_from_previous, leg.variation);
             st.dtk_leg = st.leg_index;
             st.dtk_pending = false;
@@ -308,25 +308,25 @@ void draw_data_block(PageCanvas &f) {
     }
 
     f.textf(kFontAscii10, right, 250, colour, "LEG : %u", st.leg_index);
-    f.text_at(kFontAscii10, right_value, 250, palette::orange, "____");
+    f.text_at(kFontAscii10, right_value, 250, palette::kOrange, "____");
     if (const navdata::FlightPlanLeg *leg = data.working_leg(st.leg_index))
-        if (const char *name = leg_name(f, *leg)) f.text_at(kFontAscii10, right_value, 250, palette::orange, name);
+        if (const char *name = leg_name(f, *leg)) f.text_at(kFontAscii10, right_value, 250, palette::kOrange, name);
     const navdata::FlightPlanLeg &first = *data.working_leg(0);
     const navdata::FlightPlanLeg &last = *data.working_leg(data.working_leg_count() - 1);
-    f.textf(kFontAscii10, left, 265, palette::yellow, "FROM : %.*s",
+    f.textf(kFontAscii10, left, 265, palette::kYellow, "FROM : %.*s",
             int(strnlen(first.airport_identifier, sizeof first.airport_identifier)), first.airport_identifier);
-    f.textf(kFontAscii10, right, 265, palette::yellow, "TO   : %.*s",
+    f.textf(kFontAscii10, right, 265, palette::kYellow, "TO   : %.*s",
             int(strnlen(last.airport_identifier, sizeof last.airport_identifier)), last.airport_identifier);
 }
 
 void draw_zoom_selector(PageCanvas &f) {
     f.bitmap_at(kBmpSelector, kSelectorCorner.x, kSelectorCorner.y, f.st.zoom_level);
-    f.textf(kFontAscii10, kZoomText.x, kZoomText.y, palette::white, "%d", f.st.zoom_level);
+    f.textf(kFontAscii10, kZoomText.x, kZoomText.y, palette::kWhite, "%d", f.st.zoom_level);
 }
 
 void draw_indicators(PageCanvas &f) {
     for (const Indicator &i : kIndicators)
-        if (f.st.options & i.option) render::fill_rect(f.s, i.x, 306, i.x + 4, 309, palette::dark_green);
+        if (f.st.options & i.option) render::fill_rect(f.s, i.x, 306, i.x + 4, 309, palette::kDarkGreen);
 }
 
 }  // namespace
@@ -341,7 +341,7 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
 
     render::surface_clear(s);
     nav.refresh_own_position();
-    PageCanvas f{st, nav, s, double(nav.map_heading) * navdata::DISPLAY_RADIANS_PER_DEGREE,
+    PageCanvas f{st, nav, s, double(nav.map_heading) * navdata::kDisplayRadiansPerDegree,
             render::whole_degrees(nav.displayed_heading)};
 
     draw_course_line(f, instance.course);
@@ -352,7 +352,7 @@ void draw_page(DisplayInstance &instance, DrawSurface *s) {
     draw_markings(f);
     if (st.options & OPT_TRAFFIC) draw_traffic(f);
     f.bitmap_at(kBmpPlane, kPlaneCorner.x, kPlaneCorner.y);
-    render::draw_line(s, 96, 242, 110, 242, palette::near_black);
+    render::draw_line(s, 96, 242, 110, 242, palette::kNearBlack);
     if (st.options & OPT_ROUTE) draw_data_block(f);
     f.bitmap_at(kBmpBezel, kBezelCorner.x, kBezelCorner.y);
     if (instance.auto_value != 0) draw_zoom_selector(f);

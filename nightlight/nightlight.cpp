@@ -2,6 +2,7 @@
 // according to three light switches.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "frame/message.h"
 #include "frame/plugin.h"
@@ -9,7 +10,7 @@
 namespace {
 
 constexpr int kModels = 4;
-constexpr int kLights = 3;
+constexpr int kLights = int(std::size(frame::kNightLightTargets));
 constexpr int32_t kSimStateSkip = 2;  // the host asks subsystems to skip their update
 constexpr int32_t kFileExistsMode = 3;
 
@@ -27,7 +28,6 @@ struct NightBlock {
 };
 
 constexpr uint32_t kModelTags[kModels] = {fourcc("nit0"), fourcc("nit1"), fourcc("nit2"), fourcc("nit3")};
-constexpr uint32_t kLightTargets[kLights] = {fourcc("ntx1"), fourcc("ntx2"), fourcc("ntx3")};
 
 ObjectRef g_user;
 
@@ -37,7 +37,7 @@ void on_instantiate(uint32_t kind, uint32_t cls, InstanceHandle *out) {
 
 void aim_light(HostMessage &m, int light) {
     frame::set_request(m, frame::kGetd);
-    m.target = kLightTargets[light];
+    m.target = frame::kNightLightTargets[light];
 }
 
 void on_instance_init(InstanceHandle h) {

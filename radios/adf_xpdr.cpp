@@ -18,9 +18,9 @@ struct DigitConstants {
 };
 
 #if defined(RADIO_ADF)
-constexpr DigitConstants kRadio{"MORVEN_ADF DLL", "05/15/04 1.00", fourcc("Mg_a"), 64, {49, 57, 65, 73}};
+constexpr DigitConstants kRadio{"MORVEN_ADF DLL", "05/15/04 1.00", fourcc("Mg_a"), kRadioAdf, {49, 57, 65, 73}};
 #elif defined(RADIO_XPDR)
-constexpr DigitConstants kRadio{"MORVEN_XPDR DLL", "04/29/04 1.00", fourcc("Mg_x"), 8, {49, 57, 64, 72}};
+constexpr DigitConstants kRadio{"MORVEN_XPDR DLL", "04/29/04 1.00", fourcc("Mg_x"), kRadioTransponder, {49, 57, 64, 72}};
 #else
 #error "build with RADIO_ADF or RADIO_XPDR"
 #endif

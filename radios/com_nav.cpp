@@ -17,10 +17,10 @@ struct RadioConstants {
 };
 
 #if defined(RADIO_COM)
-constexpr RadioConstants kRadio{"MORVEN_COM_2 DLL", "04/27/04 1.00", fourcc("Mg_c"), 1, "mvcom.pbg",
+constexpr RadioConstants kRadio{"MORVEN_COM_2 DLL", "04/27/04 1.00", fourcc("Mg_c"), kRadioCom, "mvcom.pbg",
                                 "mvcomdec.pbg", 118, 2.5f, true};
 #elif defined(RADIO_NAV)
-constexpr RadioConstants kRadio{"MORVEN_NAV_2 DLL", "04/27/04 1.00", fourcc("Mg_n"), 2, "mvnav.pbg",
+constexpr RadioConstants kRadio{"MORVEN_NAV_2 DLL", "04/27/04 1.00", fourcc("Mg_n"), kRadioNav, "mvnav.pbg",
                                 "mvnavdec.pbg", 108, 5.0f, false};
 #else
 #error "build with RADIO_COM or RADIO_NAV"

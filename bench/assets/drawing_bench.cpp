@@ -16,7 +16,7 @@ struct Page {
 };
 
 void BM_RoseFrame(benchmark::State &state) {
-    const panelhost::RasterBitmap rose(assetgen::rose_quarter(0));
+    const assetcodecs::RasterBitmap rose(assetgen::rose_quarter(0));
     Page page;
     int frame = 0;
     for (auto _ : state) {
@@ -28,7 +28,7 @@ void BM_RoseFrame(benchmark::State &state) {
 BENCHMARK(BM_RoseFrame);
 
 void BM_Bezel(benchmark::State &state) {
-    const panelhost::RasterBitmap bezel(assetgen::bezel());
+    const assetcodecs::RasterBitmap bezel(assetgen::bezel());
     Page page;
     for (auto _ : state) {
         bezel.draw(page.surface, 0, 0, 0);
@@ -38,7 +38,7 @@ void BM_Bezel(benchmark::State &state) {
 BENCHMARK(BM_Bezel);
 
 void BM_Text(benchmark::State &state) {
-    const panelhost::RasterFont font(state.range(0) == 10 ? assetgen::font_10() : assetgen::font_5());
+    const assetcodecs::RasterFont font(state.range(0) == 10 ? assetgen::font_10() : assetgen::font_5());
     Page page;
     for (auto _ : state) {
         font.draw(page.surface, 18, 250, 0x14FA00, "DIS : 0012.3", false);
@@ -49,8 +49,8 @@ void BM_Text(benchmark::State &state) {
 BENCHMARK(BM_Text)->Arg(10)->Arg(5);
 
 void BM_DecodeRoseStrip(benchmark::State &state) {
-    const auto file = panelhost::encode_png_strip(assetgen::rose_quarter(0));
-    for (auto _ : state) benchmark::DoNotOptimize(panelhost::decode_png_strip(file, "89ROSE.PBG"));
+    const auto file = assetcodecs::encode_png_strip(assetgen::rose_quarter(0));
+    for (auto _ : state) benchmark::DoNotOptimize(assetcodecs::decode_png_strip(file, "89ROSE.PBG"));
     state.SetBytesProcessed(state.iterations() * int64_t(file.size()));
 }
 BENCHMARK(BM_DecodeRoseStrip)->Unit(benchmark::kMillisecond);

@@ -7,11 +7,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     try {
-        const panelhost::RasterFont font(panelhost::parse_font({data, size}, "fuzz.raw"));
+        const assetcodecs::RasterFont font(assetcodecs::parse_font({data, size}, "fuzz.raw"));
         std::vector<uint32_t> pixels(20 * 12, 0);
         const DrawSurface s{pixels.data(), 17, 12, 20};
         font.draw(s, -3, -2, 0xFFFFFF, std::string_view(reinterpret_cast<const char *>(data), size < 16 ? size : 16), true);
-    } catch (const panelhost::AssetError &) {
+    } catch (const assetcodecs::AssetError &) {
     }
     return 0;
 }

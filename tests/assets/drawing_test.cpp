@@ -26,7 +26,7 @@ void expect_checker(GuardedSurface &g, int x, int y, int w, int h, int f) {
 }
 
 TEST(BitmapDraw, ClipsAtEveryEdgeAndCornerWithoutTouchingGuards) {
-    const panelhost::RasterBitmap bmp(assets_test::checker_strip(7, 5, 3));
+    const assetcodecs::RasterBitmap bmp(assets_test::checker_strip(7, 5, 3));
     const int positions[] = {-7, -6, -3, 0, 2, 9, 12, 13, 100, INT_MIN, INT_MAX, INT_MIN + 3, INT_MAX - 3};
     for (int x : positions)
         for (int y : positions) {
@@ -38,7 +38,7 @@ TEST(BitmapDraw, ClipsAtEveryEdgeAndCornerWithoutTouchingGuards) {
 }
 
 TEST(BitmapDraw, PicksTheFrameAndIgnoresFramesOutsideTheStrip) {
-    const panelhost::RasterBitmap bmp(assets_test::checker_strip(4, 4, 3));
+    const assetcodecs::RasterBitmap bmp(assets_test::checker_strip(4, 4, 3));
     EXPECT_EQ(bmp.frame_count(), 3);
     EXPECT_EQ(bmp.width(), 4);
     EXPECT_EQ(bmp.height(), 4);
@@ -55,7 +55,7 @@ TEST(BitmapDraw, PicksTheFrameAndIgnoresFramesOutsideTheStrip) {
 }
 
 TEST(BitmapDraw, UnusableSurfacesAreLeftAlone) {
-    const panelhost::RasterBitmap bmp(assets_test::checker_strip(4, 4, 1));
+    const assetcodecs::RasterBitmap bmp(assets_test::checker_strip(4, 4, 1));
     GuardedSurface g(6, 6, 6);
     for (DrawSurface s : {DrawSurface{nullptr, 6, 6, 6}, DrawSurface{g.surface.pixels, 0, 6, 6},
                           DrawSurface{g.surface.pixels, 6, -1, 6}, DrawSurface{g.surface.pixels, 6, 6, 5}})
@@ -66,7 +66,7 @@ TEST(BitmapDraw, UnusableSurfacesAreLeftAlone) {
 constexpr uint32_t kInk = 0x00ABCDEFu;
 
 TEST(FontDraw, WritesGlyphsAtThePenWithAdvancesAndReplacement) {
-    const panelhost::RasterFont font(assets_test::small_font());
+    const assetcodecs::RasterFont font(assets_test::small_font());
     GuardedSurface g(16, 6, 20);
     // 'B' one pixel at its corner, advance 3; 'z' lacks a glyph and is drawn
     // as 'A' (full 3 x 4 block, advance 4); then 'B' again.
@@ -81,7 +81,7 @@ TEST(FontDraw, WritesGlyphsAtThePenWithAdvancesAndReplacement) {
 }
 
 TEST(FontDraw, ClipsTextAtEveryEdge) {
-    const panelhost::RasterFont font(assets_test::small_font());
+    const assetcodecs::RasterFont font(assets_test::small_font());
     const int positions[] = {-20, -12, -2, 0, 5, 9, 10, 40, INT_MIN, INT_MAX, INT_MAX - 5, INT_MIN + 2};
     for (bool label : {false, true})
         for (int x : positions)
@@ -101,7 +101,7 @@ TEST(FontDraw, ClipsTextAtEveryEdge) {
 }
 
 TEST(FontDraw, LabelsBlankTheirBoxAndEmptyTextDrawsNothing) {
-    const panelhost::RasterFont font(assets_test::small_font());
+    const assetcodecs::RasterFont font(assets_test::small_font());
     GuardedSurface g(12, 6, 12);
     font.draw(g.surface, 2, 1, kInk, "C", true);  // empty glyph, advance 2
     for (int y = 0; y < 6; ++y)

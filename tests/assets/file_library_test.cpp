@@ -9,7 +9,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using panelhost::FileAssetLibrary;
+using assetcodecs::FileAssetLibrary;
 
 struct LibraryTest : ::testing::Test {
     fs::path dir = assets_test::temp_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -49,8 +49,8 @@ TEST_F(LibraryTest, NamesThatLeaveTheFolderResolveToNothing) {
 }
 
 TEST_F(LibraryTest, LoadsOnceAndReportsEachFailureOnce) {
-    assets_test::write_file(dir / "ftasci10.raw", panelhost::encode_font(assets_test::small_font()));
-    assets_test::write_file(dir / "rose.pbg", panelhost::encode_png_strip(assets_test::checker_strip(3, 2, 5)));
+    assets_test::write_file(dir / "ftasci10.raw", assetcodecs::encode_font(assets_test::small_font()));
+    assets_test::write_file(dir / "rose.pbg", assetcodecs::encode_png_strip(assets_test::checker_strip(3, 2, 5)));
     const auto font = lib.font("FTASCI10.RAW");
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(lib.font("ftasci10.raw"), font);
@@ -69,7 +69,7 @@ TEST_F(LibraryTest, LoadsOnceAndReportsEachFailureOnce) {
 
 TEST_F(LibraryTest, BadFilesAreReportedWithTheirPathAndFault) {
     assets_test::write_file(dir / "short.raw", {'P', 'F', 'N', 'T', 1});
-    assets_test::write_file(dir / "font.pbm", panelhost::encode_font(assets_test::small_font()));
+    assets_test::write_file(dir / "font.pbm", assetcodecs::encode_font(assets_test::small_font()));
     assets_test::write_file(dir / "empty.pbg", {});
     EXPECT_EQ(lib.font("SHORT.RAW"), nullptr);
     EXPECT_EQ(lib.bitmap("font.pbm"), nullptr);   // a font is no bitmap
@@ -86,9 +86,9 @@ TEST_F(LibraryTest, BadFilesAreReportedWithTheirPathAndFault) {
 TEST(ReadFile, RefusesFilesAboveTheLimit) {
     const auto dir = assets_test::temp_folder("readfile");
     assets_test::write_file(dir / "big", std::vector<uint8_t>(100, 7));
-    EXPECT_EQ(panelhost::read_file(dir / "big", 100).size(), 100u);
-    EXPECT_THROW(panelhost::read_file(dir / "big", 99), panelhost::AssetError);
-    EXPECT_THROW(panelhost::read_file(dir / "none", 99), panelhost::AssetError);
+    EXPECT_EQ(assetcodecs::read_file(dir / "big", 100).size(), 100u);
+    EXPECT_THROW(assetcodecs::read_file(dir / "big", 99), assetcodecs::AssetError);
+    EXPECT_THROW(assetcodecs::read_file(dir / "none", 99), assetcodecs::AssetError);
     fs::remove_all(dir);
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-using panelhost::AssetError;
-using panelhost::encode_font;
-using panelhost::parse_font;
+using assetcodecs::AssetError;
+using assetcodecs::encode_font;
+using assetcodecs::parse_font;
 
 // The message of the failure to parse `bytes`, or "" when it parses.
 std::string parse_error(const std::vector<uint8_t> &bytes) {
@@ -34,7 +34,7 @@ TEST(FontFile, RoundTripKeepsEveryField) {
 }
 
 TEST(FontFile, WideCellsUseSeveralBytesPerRow) {
-    panelhost::FontData f;
+    assetcodecs::FontData f;
     f.cell_width = 11;
     f.cell_height = 2;
     f.first = 'x';

@@ -26,7 +26,7 @@ TEST(Generator, ASecondRunWritesIdenticalFiles) {
         const auto name = e.path().filename();
         SCOPED_TRACE(name.string());
         ASSERT_TRUE(fs::exists(kBuilt / name));
-        EXPECT_EQ(panelhost::read_file(e.path(), 1 << 26), panelhost::read_file(kBuilt / name, 1 << 26));
+        EXPECT_EQ(assetcodecs::read_file(e.path(), 1 << 26), assetcodecs::read_file(kBuilt / name, 1 << 26));
         ++files;
     }
     EXPECT_EQ(files, 22u);
@@ -48,7 +48,7 @@ TEST(Generated, EveryBitmapLoadsWithItsSizeAndFrames) {
         {"head_com_nav.png", 120, 60, 1},    {"head_adf_xpdr.png", 90, 30, 1},
     };
     std::vector<std::string> errors;
-    panelhost::FileAssetLibrary lib(kBuilt, [&](const std::string &m) { errors.push_back(m); });
+    assetcodecs::FileAssetLibrary lib(kBuilt, [&](const std::string &m) { errors.push_back(m); });
     for (const Expect &e : expected) {
         SCOPED_TRACE(e.name);
         const auto b = lib.bitmap(e.name);
@@ -67,7 +67,7 @@ TEST(Generated, FontsCoverPrintableAsciiWithInkForEveryVisibleCharacter) {
     };
     for (const Expect &e : {Expect{"FTASCI10.RAW", 6, 11}, Expect{"FTTINY7.RAW", 6, 7}, Expect{"FTMICRO5.RAW", 4, 5}}) {
         SCOPED_TRACE(e.name);
-        const auto f = panelhost::parse_font(panelhost::read_file(kBuilt / e.name, 1 << 20), e.name);
+        const auto f = assetcodecs::parse_font(assetcodecs::read_file(kBuilt / e.name, 1 << 20), e.name);
         EXPECT_EQ(f.cell_width, e.width);
         EXPECT_EQ(f.cell_height, e.height);
         EXPECT_EQ(f.first, 32);
@@ -84,7 +84,7 @@ TEST(Generated, FontsCoverPrintableAsciiWithInkForEveryVisibleCharacter) {
 
 TEST(Generated, EachRoseFrameShowsItsHeadingAtTheTopAndNothingInsideTheRings) {
     const char *names[4] = {"89ROSE.PBG", "179ROSE.PBG", "269ROSE.PBG", "359ROSE.PBG"};
-    panelhost::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
+    assetcodecs::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
     constexpr double kCx = 129, kCy = 192;
     auto point = [&](double r, double deg) {
         const double a = deg * std::numbers::pi / 180;
@@ -119,7 +119,7 @@ TEST(Generated, EachRoseFrameShowsItsHeadingAtTheTopAndNothingInsideTheRings) {
 }
 
 TEST(Generated, BezelLeavesTheMapDataAndIndicatorMarksVisible) {
-    panelhost::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
+    assetcodecs::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
     const auto bezel = lib.bitmap("nav_display_1.pbm");
     ASSERT_NE(bezel, nullptr);
     assets_test::GuardedSurface g(206, 330, 206);
@@ -158,7 +158,7 @@ TEST(Generated, EveryGlyphDiffersFromEveryOtherInAtLeastTwoPixels) {
     for (const auto &[name, capitals_only] : {std::pair{"FTASCI10.RAW", false}, std::pair{"FTTINY7.RAW", true},
                                               std::pair{"FTMICRO5.RAW", true}}) {
         SCOPED_TRACE(name);
-        const auto f = panelhost::parse_font(panelhost::read_file(kBuilt / name, 1 << 20), name);
+        const auto f = assetcodecs::parse_font(assetcodecs::read_file(kBuilt / name, 1 << 20), name);
         const int cells = f.cell_width * f.cell_height;
         std::vector<int> codes;
         for (int code = 32; code <= 126; ++code)
@@ -182,7 +182,7 @@ TEST(Generated, EveryGlyphDiffersFromEveryOtherInAtLeastTwoPixels) {
 // for any frame of its strips, must fall on the face's black window, and the
 // face must be opaque all over so that no panel shows through the gauge.
 TEST(Generated, RadioFacesPutEveryDigitOnTheirWindow) {
-    panelhost::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
+    assetcodecs::FileAssetLibrary lib(kBuilt, [](const std::string &m) { ADD_FAILURE() << m; });
     struct Place {
         const char *strip;
         int x, y;

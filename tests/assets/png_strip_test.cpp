@@ -9,9 +9,9 @@
 
 namespace {
 
-using panelhost::AssetError;
-using panelhost::decode_png_strip;
-using panelhost::encode_png_strip;
+using assetcodecs::AssetError;
+using assetcodecs::decode_png_strip;
+using assetcodecs::encode_png_strip;
 
 std::string decode_error(const std::vector<uint8_t> &bytes) {
     try {
@@ -79,17 +79,17 @@ TEST(PngStrip, PaletteColourKeyAndGreyAlphaFollowTheThreshold) {
                                    png_set_tRNS(p, i, alpha, 2, nullptr);
                                },
                                nullptr);
-    EXPECT_EQ(decode_png_strip(keyed, "k.pbm").pixels, (std::vector<uint32_t>{panelhost::kOpaque | 0xFF0000u, 0u}));
+    EXPECT_EQ(decode_png_strip(keyed, "k.pbm").pixels, (std::vector<uint32_t>{assetcodecs::kOpaque | 0xFF0000u, 0u}));
 
     // Grey with alpha: 127 is transparent, 128 opaque.
     const auto grey = raw_png(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 127, 0x80, 128}, nullptr, nullptr);
-    EXPECT_EQ(decode_png_strip(grey, "g.pbm").pixels, (std::vector<uint32_t>{0u, panelhost::kOpaque | 0x808080u}));
+    EXPECT_EQ(decode_png_strip(grey, "g.pbm").pixels, (std::vector<uint32_t>{0u, assetcodecs::kOpaque | 0x808080u}));
 
     // 16-bit RGB without alpha is opaque everywhere.
     const auto deep = raw_png(1, 2, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0, 0xCD, 0, 0xEF, 0, 1, 0, 2, 0, 3, 0}, nullptr, "2");
     const auto d = decode_png_strip(deep, "d.pbg");
     EXPECT_EQ(d.frames, 2);
-    EXPECT_EQ(d.pixels, (std::vector<uint32_t>{panelhost::kOpaque | 0xABCDEFu, panelhost::kOpaque | 0x010203u}));
+    EXPECT_EQ(d.pixels, (std::vector<uint32_t>{assetcodecs::kOpaque | 0xABCDEFu, assetcodecs::kOpaque | 0x010203u}));
 }
 
 TEST(PngStrip, RejectsBadFilesNamingFileAndFault) {

@@ -6,20 +6,20 @@
 
 namespace assets_test {
 
-panelhost::StripData checker_strip(int w, int h, int frames) {
-    panelhost::StripData s;
+assetcodecs::StripData checker_strip(int w, int h, int frames) {
+    assetcodecs::StripData s;
     s.width = w;
     s.frame_height = h;
     s.frames = frames;
     for (int f = 0; f < frames; ++f)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                s.pixels.push_back((x + y) % 2 ? 0u : panelhost::kOpaque | uint32_t(f) << 16 | uint32_t(y) << 8 | uint32_t(x));
+                s.pixels.push_back((x + y) % 2 ? 0u : assetcodecs::kOpaque | uint32_t(f) << 16 | uint32_t(y) << 8 | uint32_t(x));
     return s;
 }
 
-panelhost::FontData small_font() {
-    panelhost::FontData f;
+assetcodecs::FontData small_font() {
+    assetcodecs::FontData f;
     f.cell_width = 3;
     f.cell_height = 4;
     f.first = 'A';

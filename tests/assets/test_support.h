@@ -42,11 +42,11 @@ struct GuardedSurface {
 
 // A strip of `frames` w x h frames whose pixel (x, y) of frame f is opaque
 // with colour f << 16 | y << 8 | x, except where x + y is odd (transparent).
-panelhost::StripData checker_strip(int w, int h, int frames);
+assetcodecs::StripData checker_strip(int w, int h, int frames);
 
 // A font of 3 x 4 cells for the codes 'A'..'C'; 'A' is a full block, 'B' a
 // single pixel at its top-left, 'C' empty; '?' is missing, so 'A' replaces.
-panelhost::FontData small_font();
+assetcodecs::FontData small_font();
 
 std::filesystem::path temp_folder(const std::string &name);
 void write_file(const std::filesystem::path &path, const std::vector<uint8_t> &bytes);

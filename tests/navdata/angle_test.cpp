@@ -42,16 +42,16 @@ TEST(AngleCircle, WrappedDifferenceFoldsIntoThePeriodInSinglePrecision) {
 TEST(AngleCircle, RadianFoldTakesThePeriodInSinglePrecision) {
     AngleCircle &r = navdata::radian_circle;
     const float d = float(7.0 - 0.0);
-    const float expected = float(std::fmod(double(d), double(float(navdata::RADIAN_PERIOD))));
+    const float expected = float(std::fmod(double(d), double(float(navdata::kRadianPeriod))));
     EXPECT_EQ(r.wrapped_difference(7.0, 0.0f), expected);
     const float n = float(-1.0);
-    EXPECT_EQ(r.wrapped_difference(-1.0f, 0.0f), float(std::fmod(double(n), double(float(navdata::RADIAN_PERIOD))) + navdata::RADIAN_PERIOD));
+    EXPECT_EQ(r.wrapped_difference(-1.0f, 0.0f), float(std::fmod(double(n), double(float(navdata::kRadianPeriod))) + navdata::kRadianPeriod));
 }
 
 TEST(Conversions, ExactConstants) {
     EXPECT_EQ(navdata::distance_nm(6070.0), 1.0);
     EXPECT_EQ(navdata::course_degrees(3.141592653589793), 180.0);
-    EXPECT_EQ(navdata::DISPLAY_RADIANS_PER_DEGREE, 0.017453293005625408);
+    EXPECT_EQ(navdata::kDisplayRadiansPerDegree, 0.017453293005625408);
 
     WorkingFolder folder;
     fake_host::use_fixed_vector(0.5, 12140.0);

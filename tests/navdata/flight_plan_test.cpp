@@ -64,7 +64,7 @@ TEST_F(FlightPlan, ReadsEveryKindWithItsFields) {
     EXPECT_EQ(nav_.working_leg(4), nullptr);
     EXPECT_EQ(nav_.published_leg(4), nullptr);
 
-    EXPECT_EQ(leg(0).kind, navdata::LEG_AIRPORT);
+    EXPECT_EQ(leg(0).kind, navdata::kLegAirport);
     EXPECT_EQ(leg(0).position.latitude, 1.0);
     EXPECT_EQ(leg(0).position.longitude, 2.0);
     EXPECT_EQ(leg(0).position.altitude, 3.0);
@@ -76,20 +76,20 @@ TEST_F(FlightPlan, ReadsEveryKindWithItsFields) {
     EXPECT_EQ(leg(0).course_from_previous, 0.0f);
     EXPECT_EQ(leg(0).distance_from_previous, 0.0f);
 
-    EXPECT_EQ(leg(1).kind, navdata::LEG_NAVAID);
+    EXPECT_EQ(leg(1).kind, navdata::kLegNavaid);
     EXPECT_STREQ(leg(1).name, "Ostra");
     EXPECT_STREQ(leg(1).navaid_identifier, "OST");
     EXPECT_EQ(leg(1).variation, 2.75f);
     EXPECT_EQ(leg(1).course_from_previous, kCourse);
     EXPECT_EQ(leg(1).distance_from_previous, 2.0f);
 
-    EXPECT_EQ(leg(2).kind, navdata::LEG_WAYPOINT);
+    EXPECT_EQ(leg(2).kind, navdata::kLegWaypoint);
     EXPECT_STREQ(leg(2).name, "FODAK");
     EXPECT_EQ(leg(2).variation, -0.125f);
     EXPECT_EQ(leg(2).position.altitude, 9.0);
 
     // A user waypoint ignores its key and has no variation.
-    EXPECT_EQ(leg(3).kind, navdata::LEG_USER_WAYPOINT);
+    EXPECT_EQ(leg(3).kind, navdata::kLegUserWaypoint);
     EXPECT_STREQ(leg(3).name, "MY POINT");
     EXPECT_STREQ(leg(3).airport_key, "");
     EXPECT_EQ(leg(3).variation, 0.0f);
@@ -115,7 +115,7 @@ TEST_F(FlightPlan, MissingFileAndFailedReadsKeepThePublishedList) {
         EXPECT_FALSE(read(bad)) << bad;
         EXPECT_EQ(nav_.working_leg_count(), 1u);
         EXPECT_EQ(nav_.published_leg_count(), 1u);
-        EXPECT_EQ(nav_.published_leg(0)->kind, navdata::LEG_AIRPORT);
+        EXPECT_EQ(nav_.published_leg(0)->kind, navdata::kLegAirport);
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(FlightPlan, BlockEndsAtEndOfFileAndSwallowsTheNextWithoutEndo) {
 
     ASSERT_TRUE(read("<wpnt>\nsarw\n<dbky>\nAP1\n<name>\nFirst\n" + block("snav", "<dbky>\nAP2\n<name>\nSecond\n")));
     ASSERT_EQ(nav_.working_leg_count(), 1u);
-    EXPECT_EQ(leg(0).kind, navdata::LEG_AIRPORT);
+    EXPECT_EQ(leg(0).kind, navdata::kLegAirport);
     EXPECT_STREQ(leg(0).airport_name, "Second");
     EXPECT_STREQ(leg(0).airport_identifier, "XCD");
 }
@@ -180,7 +180,7 @@ TEST_F(FlightPlan, NoMeasureWithoutAnEarlierPositionInThisRead) {
 TEST_F(FlightPlan, KindLineOrderAndKeyBuffersSharedWithinARead) {
     ASSERT_TRUE(read(block("usrw sarw", "<dbky>\nAP1\n") + block("snav", "<dbky>\nNV2\n") + block("snav", "") +
                      block("wywy", "<dbky>\nWP1\n") + block("wywy", "")));
-    EXPECT_EQ(leg(0).kind, navdata::LEG_AIRPORT);
+    EXPECT_EQ(leg(0).kind, navdata::kLegAirport);
     EXPECT_STREQ(leg(2).navaid_identifier, "VLM");
     EXPECT_EQ(leg(2).variation, 1.0f);
     EXPECT_EQ(leg(4).variation, -0.125f);

@@ -276,3 +276,20 @@ TEST(Podtool, HelpGoesToStandardOutputAndMistakesAreNamed) {
     EXPECT_EQ(podtool(""), 2);
     EXPECT_EQ(slurp("err.txt").rfind("usage:", 0), 0u);
 }
+
+// The help and the table error spell out the tables and archives as the
+// tool knows them; the archives are the ones the display reads.
+TEST(Podtool, HelpAndTableErrorNameEveryTable) {
+    WorkingFolder folder;
+    std::string out;
+    ASSERT_EQ(podtool("--help", &out), 0);
+    EXPECT_NE(out.find("  podtool build <airports|navaids|waypoints> <table.csv> <archive.pod>\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("  podtool dump <airports|navaids|waypoints> <archive.pod>\n"), std::string::npos) << out;
+    const std::string world = std::string("      airports.csv, navaids.csv, waypoints.csv -> ") +
+                              pod::kAirportFiles.archive + ", " + pod::kNavaidFiles.archive + ", " +
+                              pod::kWaypointFiles.archive + "\n";
+    EXPECT_NE(out.find(world), std::string::npos) << out;
+    EXPECT_EQ(podtool("build runways in.csv out.pod", &out), 1);
+    EXPECT_EQ(out, "podtool: unknown table 'runways' (airports, navaids or waypoints)\n");
+}

@@ -52,23 +52,23 @@ void Canvas::line(int x0, int y0, int x1, int y1, uint32_t colour) {
 
 DrawSurface Canvas::surface() { return DrawSurface{words_.data(), width_, height_, width_}; }
 
-void Canvas::text(const panelhost::FontData &font, int x, int y, uint32_t colour, std::string_view s) {
-    panelhost::RasterFont(font).draw(surface(), x, y, colour, s, false);
+void Canvas::text(const assetcodecs::FontData &font, int x, int y, uint32_t colour, std::string_view s) {
+    assetcodecs::RasterFont(font).draw(surface(), x, y, colour, s, false);
 }
 
-int Canvas::text_width(const panelhost::FontData &font, std::string_view s) {
-    return int(panelhost::RasterFont(font).text_width(s));
+int Canvas::text_width(const assetcodecs::FontData &font, std::string_view s) {
+    return int(assetcodecs::RasterFont(font).text_width(s));
 }
 
 std::vector<uint32_t> Canvas::pixels() const {
     std::vector<uint32_t> out(words_.size());
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = words_[i] == kTransparent ? 0u : panelhost::kOpaque | words_[i];
+        out[i] = words_[i] == kTransparent ? 0u : assetcodecs::kOpaque | words_[i];
     return out;
 }
 
-panelhost::StripData make_strip(const std::vector<Canvas> &frames) {
-    panelhost::StripData strip;
+assetcodecs::StripData make_strip(const std::vector<Canvas> &frames) {
+    assetcodecs::StripData strip;
     strip.width = frames.at(0).width();
     strip.frame_height = frames.at(0).height();
     strip.frames = int(frames.size());

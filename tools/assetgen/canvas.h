@@ -25,8 +25,8 @@ public:
     void frame(int x0, int y0, int x1, int y1, uint32_t colour);
     void line(int x0, int y0, int x1, int y1, uint32_t colour);
     // Text drawn by the host's own font renderer, top-left at (x, y).
-    void text(const panelhost::FontData &font, int x, int y, uint32_t colour, std::string_view s);
-    static int text_width(const panelhost::FontData &font, std::string_view s);
+    void text(const assetcodecs::FontData &font, int x, int y, uint32_t colour, std::string_view s);
+    static int text_width(const assetcodecs::FontData &font, std::string_view s);
 
     // This picture as frame data (opaque where drawn).
     std::vector<uint32_t> pixels() const;
@@ -38,6 +38,6 @@ private:
 };
 
 // Frames stacked into one strip; all canvases must share one size.
-panelhost::StripData make_strip(const std::vector<Canvas> &frames);
+assetcodecs::StripData make_strip(const std::vector<Canvas> &frames);
 
 }  // namespace assetgen

@@ -7,8 +7,8 @@
 namespace assetgen {
 
 std::vector<AssetFile> build_catalogue() {
-    using panelhost::encode_font;
-    using panelhost::encode_png_strip;
+    using assetcodecs::encode_font;
+    using assetcodecs::encode_png_strip;
     std::vector<AssetFile> files = {
         {"FTASCI10.RAW", encode_font(font_10())},
         {"FTTINY7.RAW", encode_font(font_7())},

@@ -21,13 +21,13 @@ void polar_plot(Canvas &c, double cx, double cy, double r, double deg, uint32_t 
            colour);
 }
 
-panelhost::StripData single(const Canvas &c) { return make_strip({c}); }
+assetcodecs::StripData single(const Canvas &c) { return make_strip({c}); }
 
 }  // namespace
 
 // Frame and buttons only: the map, the data block and the indicator marks at
 // rows 306..308 are the display's, so everything else stays transparent.
-panelhost::StripData bezel() {
+assetcodecs::StripData bezel() {
     Canvas c(206, 330);
     const uint32_t shades[3] = {rgb(95, 95, 95), rgb(65, 65, 65), rgb(35, 35, 35)};
     for (int i = 0; i < 3; ++i) c.frame(i, i, 205 - i, 329 - i, shades[i]);
@@ -46,7 +46,7 @@ panelhost::StripData bezel() {
 
 // Drawn at (87, 52) around the three digits written at (96, 52), with an
 // index below it pointing at the rose.
-panelhost::StripData heading_box() {
+assetcodecs::StripData heading_box() {
     Canvas c(35, 15);
     c.frame(0, 0, 34, 10, kWhite);
     for (int row = 0; row < 3; ++row) c.line(17 - (2 - row), 11 + row, 17 + (2 - row), 11 + row, kWhite);
@@ -56,7 +56,7 @@ panelhost::StripData heading_box() {
 // Drawn at (-26, 40) with its centre on the aircraft point (103, 232). The
 // ring lies at 160 pixels, the length of the lubber line, well outside the
 // range rings; inside it only the figures are drawn.
-panelhost::StripData rose_quarter(int quarter) {
+assetcodecs::StripData rose_quarter(int quarter) {
     constexpr int kWidth = 258, kHeight = 202;
     constexpr double kCx = 129, kCy = 192, kRing = 160, kFigures = 139;
     const auto font = font_10();
@@ -87,7 +87,7 @@ panelhost::StripData rose_quarter(int quarter) {
 }
 
 // Drawn at (96, 223): the aircraft point (103, 232) is pixel (7, 9).
-panelhost::StripData plane_symbol() {
+assetcodecs::StripData plane_symbol() {
     Canvas c(15, 15);
     const uint32_t colour = rgb(255, 255, 255);
     c.line(7, 1, 7, 13, colour);
@@ -101,7 +101,7 @@ panelhost::StripData plane_symbol() {
 }
 
 // The map symbols are 15 x 15 with their point at pixel (7, 7).
-panelhost::StripData airport_symbol() {
+assetcodecs::StripData airport_symbol() {
     Canvas c(15, 15);
     const uint32_t colour = rgb(90, 170, 255);
     for (int i = 0; i < 360; ++i) polar_plot(c, 7, 7, 4, i, colour);
@@ -110,7 +110,7 @@ panelhost::StripData airport_symbol() {
     return single(c);
 }
 
-panelhost::StripData vor_symbol() {
+assetcodecs::StripData vor_symbol() {
     Canvas c(15, 15);
     const uint32_t colour = rgb(120, 230, 255);
     const int corners[7][2] = {{4, 2}, {10, 2}, {13, 7}, {10, 12}, {4, 12}, {1, 7}, {4, 2}};
@@ -119,7 +119,7 @@ panelhost::StripData vor_symbol() {
     return single(c);
 }
 
-panelhost::StripData ndb_symbol() {
+assetcodecs::StripData ndb_symbol() {
     Canvas c(15, 15);
     const uint32_t colour = rgb(230, 70, 230);
     c.fill(6, 6, 8, 8, colour);
@@ -132,7 +132,7 @@ panelhost::StripData ndb_symbol() {
 // number is written by the display at (188, 10), in the black window. The
 // picture ends above row 21 so that it leaves the distance figure of the
 // data block (rows 22..28) readable.
-panelhost::StripData zoom_selector() {
+assetcodecs::StripData zoom_selector() {
     const auto micro = font_5();
     std::vector<Canvas> frames;
     for (int level = 0; level <= 4; ++level) {

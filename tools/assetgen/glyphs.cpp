@@ -154,7 +154,7 @@ const Art &find(const Art (&table)[N], char code) {
 }
 
 // Puts art into a cell at row `top`; `max_rows` cuts descenders off.
-void paint(panelhost::FontData &f, int code, const Art &art, int top, int max_rows) {
+void paint(assetcodecs::FontData &f, int code, const Art &art, int top, int max_rows) {
     uint8_t *cell = f.ink.data() + size_t(code - f.first) * size_t(f.cell_width) * size_t(f.cell_height);
     int row = 0, col = 0;
     for (std::string_view s = art.rows; !s.empty(); s.remove_prefix(1)) {
@@ -178,9 +178,9 @@ constexpr Art kLowComma = {',', "..... ..... ..... ..... .##.. ..#.. .#..."};
 
 // A font of the codes 32..126 from `table`, with `overrides` taking precedence.
 template <size_t N>
-panelhost::FontData build(const Art (&table)[N], int width, int height, int top, int max_rows,
+assetcodecs::FontData build(const Art (&table)[N], int width, int height, int top, int max_rows,
                           bool capitals_for_lower, std::initializer_list<Art> overrides = {}) {
-    panelhost::FontData f;
+    assetcodecs::FontData f;
     f.cell_width = width;
     f.cell_height = height;
     f.first = 32;
@@ -200,8 +200,8 @@ panelhost::FontData build(const Art (&table)[N], int width, int height, int top,
 
 }  // namespace
 
-panelhost::FontData font_10() { return build(kArt5x7, 6, 11, 2, 9, false); }
-panelhost::FontData font_7() { return build(kArt5x7, 6, 7, 0, 7, true, {kLowUnderscore, kLowComma}); }
-panelhost::FontData font_5() { return build(kArt3x5, 4, 5, 0, 5, true); }
+assetcodecs::FontData font_10() { return build(kArt5x7, 6, 11, 2, 9, false); }
+assetcodecs::FontData font_7() { return build(kArt5x7, 6, 7, 0, 7, true, {kLowUnderscore, kLowComma}); }
+assetcodecs::FontData font_5() { return build(kArt3x5, 4, 5, 0, 5, true); }
 
 }  // namespace assetgen

@@ -6,10 +6,10 @@
 namespace assetgen {
 
 // 6 x 11 cells: two clear rows, capitals 7 rows high, descenders 2 rows.
-panelhost::FontData font_10();
+assetcodecs::FontData font_10();
 // 6 x 7 cells: the capitals of font_10; lower case is drawn as capitals.
-panelhost::FontData font_7();
+assetcodecs::FontData font_7();
 // 4 x 5 cells: 3 x 5 capitals; lower case is drawn as capitals.
-panelhost::FontData font_5();
+assetcodecs::FontData font_5();
 
 }  // namespace assetgen

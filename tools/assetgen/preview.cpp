@@ -13,7 +13,7 @@
 namespace {
 
 using assetgen::rgb;
-using panelhost::FileAssetLibrary;
+using assetcodecs::FileAssetLibrary;
 
 struct Page {
     int width, height;
@@ -127,7 +127,7 @@ int main(int argc, char **argv) {
     for (int f = 0; f < 5; ++f) lib.bitmap("nd_zark_selector.pbg")->draw(page.sub(432 + 35 * f, 280, 30, 21), 0, 0, f);
 
     constexpr int kScale = 2;
-    panelhost::StripData out;
+    assetcodecs::StripData out;
     out.width = page.width * kScale;
     out.frame_height = page.height * kScale;
     out.frames = 1;
@@ -135,8 +135,8 @@ int main(int argc, char **argv) {
     for (int yy = 0; yy < out.frame_height; ++yy)
         for (int xx = 0; xx < out.width; ++xx)
             out.pixels[size_t(yy) * size_t(out.width) + size_t(xx)] =
-                panelhost::kOpaque | page.px[size_t(yy / kScale) * size_t(page.width) + size_t(xx / kScale)];
-    const auto bytes = panelhost::encode_png_strip(out);
+                assetcodecs::kOpaque | page.px[size_t(yy / kScale) * size_t(page.width) + size_t(xx / kScale)];
+    const auto bytes = assetcodecs::encode_png_strip(out);
     std::ofstream(argv[2], std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
     return 0;
 }

@@ -37,7 +37,7 @@ constexpr int kDigitW = 4, kDigitH = 7, kPitch = 5, kTop = 3, kStripH = kTop + k
 }  // namespace
 
 // 16 x 10 frames, frame i showing first_mhz + i in three digits.
-panelhost::StripData mhz_strip(int first_mhz, int count) {
+assetcodecs::StripData mhz_strip(int first_mhz, int count) {
     std::vector<Canvas> frames;
     for (int i = 0; i < count; ++i) {
         Canvas c(16, kStripH);
@@ -53,7 +53,7 @@ panelhost::StripData mhz_strip(int first_mhz, int count) {
 }
 
 // The decimal point and `digits` digits of i x khz_step kHz, frame i.
-panelhost::StripData decimal_strip(int frames_count, int khz_step, int digits) {
+assetcodecs::StripData decimal_strip(int frames_count, int khz_step, int digits) {
     std::vector<Canvas> frames;
     const int width = 2 + digits * kPitch - 1;
     for (int i = 0; i < frames_count; ++i) {
@@ -71,7 +71,7 @@ panelhost::StripData decimal_strip(int frames_count, int khz_step, int digits) {
 }
 
 // 7 x 11 frames, the digits 0..9, for the ADF and transponder windows.
-panelhost::StripData digit_strip() {
+assetcodecs::StripData digit_strip() {
     std::vector<Canvas> frames;
     for (int digit = 0; digit < 10; ++digit) {
         Canvas c(7, 11);
@@ -85,7 +85,7 @@ panelhost::StripData digit_strip() {
 // display's three-shade frame, a grey face and a black window recessed over
 // x0..x1, y0..y1 where the digits go. The host writes the caption on the face
 // and lets the window show through the gauge's black.
-panelhost::StripData head_bezel(int w, int h, int x0, int y0, int x1, int y1) {
+assetcodecs::StripData head_bezel(int w, int h, int x0, int y0, int x1, int y1) {
     Canvas c(w, h);
     const uint32_t shades[3] = {rgb(95, 95, 95), rgb(65, 65, 65), rgb(35, 35, 35)};
     c.fill(0, 0, w - 1, h - 1, rgb(58, 60, 62));
@@ -102,7 +102,7 @@ panelhost::StripData head_bezel(int w, int h, int x0, int y0, int x1, int y1) {
 
 // 24 x 48 frames: 0..2 and 4 at rest, 3 upper half pressed, 5 lower half
 // pressed. The gauge counts a click above row height / 2 as the upper half.
-panelhost::StripData rocker_strip() {
+assetcodecs::StripData rocker_strip() {
     std::vector<Canvas> frames;
     for (int frame = 0; frame < 6; ++frame) {
         const bool up = frame == 3, down = frame == 5;

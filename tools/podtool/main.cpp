@@ -3,25 +3,45 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string>
 
 #include "archive/podlib.h"
 
 namespace {
 
-constexpr const char *kUsage =
-    "usage:\n"
-    "  podtool build <airports|navaids|waypoints> <table.csv> <archive.pod>\n"
-    "  podtool world <csv-folder> <system-folder>\n"
-    "      airports.csv, navaids.csv, waypoints.csv -> airpvarmag.pod, navaid.pod, waypoint.pod\n"
-    "  podtool list <archive.pod>\n"
-    "  podtool extract <archive.pod> <entry-path> <out-file>\n"
-    "  podtool dump <airports|navaids|waypoints> <archive.pod>\n"
-    "  podtool pack <archive.pod> <entry-path>=<file>...\n"
-    "  podtool --help\n";
+// The tables' names and files come from their one description (podlib's
+// table, on the archive layout), so the text cannot fall behind it.
+std::string usage() {
+    std::string names, csvs, archives;
+    for (podlib::Table t : podlib::kAllTables) {
+        const auto &info = podlib::table_info(t);
+        const bool first = names.empty();
+        names.append(first ? "" : "|").append(info.name);
+        csvs.append(first ? "" : ", ").append(info.name).append(".csv");
+        archives.append(first ? "" : ", ").append(info.archive_file);
+    }
+    std::string text = "usage:\n";
+    text.append("  podtool build <").append(names).append("> <table.csv> <archive.pod>\n");
+    text.append("  podtool world <csv-folder> <system-folder>\n");
+    text.append("      ").append(csvs).append(" -> ").append(archives).append("\n");
+    text.append("  podtool list <archive.pod>\n");
+    text.append("  podtool extract <archive.pod> <entry-path> <out-file>\n");
+    text.append("  podtool dump <").append(names).append("> <archive.pod>\n");
+    text.append("  podtool pack <archive.pod> <entry-path>=<file>...\n");
+    text.append("  podtool --help\n");
+    return text;
+}
 
 podlib::Table table_arg(const char *name) {
     if (auto t = podlib::table_by_name(name)) return *t;
-    throw podlib::Error(std::string("unknown table '") + name + "' (airports, navaids or waypoints)");
+    std::string names;
+    const size_t count = std::size(podlib::kAllTables);
+    for (size_t i = 0; i < count; ++i) {
+        names += i == 0 ? "" : i + 1 == count ? " or " : ", ";
+        names += podlib::table_info(podlib::kAllTables[i]).name;
+    }
+    throw podlib::Error(std::string("unknown table '") + name + "' (" + names + ")");
 }
 
 std::vector<uint8_t> read_all(const std::string &file) {
@@ -37,14 +57,14 @@ podlib::Entry table_entry(podlib::Table t, const std::string &csv) {
 int run(int argc, char **argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if ((command == "--help" || command == "-h" || command == "help") && argc == 2) {
-        std::cout << kUsage;
+        std::cout << usage();
     } else if (command == "build" && argc == 5) {
         podlib::write_archive(argv[4], {table_entry(table_arg(argv[2]), argv[3])});
     } else if (command == "world" && argc == 4) {
         // Every table is read before any archive is written.
         const std::string in = argv[2], out = argv[3];
         std::vector<std::pair<std::string, podlib::Entry>> archives;
-        for (auto t : {podlib::Table::airports, podlib::Table::navaids, podlib::Table::waypoints}) {
+        for (podlib::Table t : podlib::kAllTables) {
             const auto &info = podlib::table_info(t);
             archives.emplace_back(out + "/" + std::string(info.archive_file),
                                   table_entry(t, in + "/" + std::string(info.name) + ".csv"));
@@ -82,7 +102,7 @@ int run(int argc, char **argv) {
             std::cerr << "podtool: wrong number of arguments for '" << command << "'\n";
         else if (!command.empty())
             std::cerr << "podtool: unknown command '" << command << "'\n";
-        std::cerr << kUsage;
+        std::cerr << usage();
         return 2;
     }
     return 0;
