@@ -124,6 +124,7 @@ private:
 
 struct WindowRect {
     int32_t x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const WindowRect &) const = default;
 };
 
 struct Sound {

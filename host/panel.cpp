@@ -71,8 +71,14 @@ void load_panel(Panel &panel, Host &host, const Scenario &scenario, const fs::pa
         if (p.kind() == fourcc("gage")) {
             if (item.width <= 0 || item.height <= 0)
                 fail_at(scenario, item.line, "\"" + item.name + "\": a gauge needs its width and height");
-            panel.gauges.push_back(GaugeView{item.name, item.plugin, item.x, item.y, Surface(item.width, item.height),
-                                             false, false, 0, i, nullptr, {}, 0, 0, 0});
+            panel.gauges.push_back(GaugeView{.name = item.name,
+                                             .plugin = item.plugin,
+                                             .x = item.x,
+                                             .y = item.y,
+                                             .surface = Surface(item.width, item.height),
+                                             .instance = i,
+                                             .bezel = {},  // radio heads get theirs below
+                                             .caption = {}});
         } else if (p.kind() == fourcc("subs")) {
             panel.subsystems.push_back(i);
         }

@@ -39,8 +39,7 @@ void StateObserver::observe(Host &host, std::vector<std::string> &asset_errors, 
     }
     for (auto &[number, r] : host.windows) {
         auto seen = windows_seen_.find(number);
-        if (seen == windows_seen_.end() || seen->second.x != r.x || seen->second.y != r.y || seen->second.w != r.w ||
-            seen->second.h != r.h) {
+        if (seen == windows_seen_.end() || seen->second != r) {
             log.window(t, frame, number, r.x, r.y, r.w, r.h);
             windows_seen_[number] = r;
         }
