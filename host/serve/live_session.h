@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -73,6 +74,11 @@ public:
     std::shared_ptr<const LiveFrame> frame_after(long after, std::chrono::milliseconds wait) const;
     std::shared_ptr<const LiveFrame> latest() const;
 
+    // Calls `listener` with the number of each frame published from now on,
+    // on the simulation thread; an empty one ends the calls (none is under
+    // way once this returns).
+    void on_publish(std::function<void(long)> listener);
+
 private:
     struct Flying;  // the cockpit and what the thread knows of it
 
@@ -96,6 +102,9 @@ private:
     long published_count_ = 0;
     std::string no_panel_;  // why there is no panel, or empty
     bool stopping_ = false;
+
+    std::mutex listener_mutex_;  // held while the listener runs
+    std::function<void(long)> listener_;
 
     // The simulation thread's state.
     bool paused_ = false;

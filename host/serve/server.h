@@ -1,17 +1,15 @@
-// The live page's HTTP side: the page itself, the panel's description, its
-// frames as PNG (long polling: a request waits for the next frame) and the
-// commands the page sends. Handlers only check requests, queue commands and
-// read published frames; the simulation runs on the session's thread.
+// The live page's HTTP interface: the page itself, the panel's description,
+// its frames as PNG (long polling: a request waits for the next frame) and
+// the commands the page sends. Handlers only check requests, queue commands
+// and read published frames; the simulation runs on the session's thread.
 #pragma once
 
-#include <memory>
 #include <string>
 
+#include "host/serve/http_server.h"
 #include "host/serve/live_session.h"
 
 namespace panelhost::live {
-
-class GuardedServer;
 
 class LiveServer {
 public:
@@ -20,17 +18,18 @@ public:
     LiveServer(const LiveServer &) = delete;
     LiveServer &operator=(const LiveServer &) = delete;
 
-    // Binds the address and port (0: any free port) and returns the port.
-    // Throws HostError when it cannot.
-    int bind(const std::string &address, int port);
-    // Serves until stop(); call after bind.
-    void run();
+    // Listens on the address and port (0: any free port) and serves until
+    // stop(); returns the port. Throws HostError when it cannot.
+    int listen(const std::string &address, int port);
     void stop();
 
+    // Open connections at most (fewer than HttpLimits::kMaxConnections when
+    // open files run short).
+    size_t connection_limit() const { return http_.connection_limit(); }
+
 private:
-    void routes();
     LiveSession &session_;
-    std::unique_ptr<GuardedServer> http_;
+    HttpServer http_;
 };
 
 // The page, built into the program.
