@@ -126,11 +126,12 @@ public:
     }
 
 private:
-    // Reads what has come; false when nothing came by `end`.
+    // Reads what has come; false when nothing came by `end` (a wait of 0
+    // only looks).
     bool fill(Clock::time_point end) {
         int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
         pollfd p{fd_, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, left) <= 0) return false;
+        if (left < 0 || poll(&p, 1, left) <= 0) return false;
         char buf[16384];
         ssize_t n = recv(fd_, buf, sizeof buf, 0);
         if (n <= 0) {
