@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "host/host_error.h"
-#include "http_client.h"
+#include "tests/serve/http_client.h"
 #include "tests/scratch_folder.h"
 
 extern char **environ;

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "http_client.h"
+#include "tests/serve/http_client.h"
 
 namespace panelhost::live {
 namespace {
