@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "archive/podlib.h"
@@ -23,9 +24,18 @@ std::filesystem::path &system_folder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    std::string scratch = (std::filesystem::temp_directory_path() / "fuzz-world-XXXXXX").string();
+    // Three files are written for each input: in memory where the system
+    // offers a folder there.
+    std::error_code ec;
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string scratch = (base / "fuzz-world-XXXXXX").string();
     if (mkdtemp(scratch.data()) == nullptr) std::abort();
     system_folder() = scratch;
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(system_folder(), ignored);
+    });
     return 0;
 }
 
@@ -40,8 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     const std::string archive = (system_folder() / std::string(podlib::table_info(podlib::Table::navaids).archive_file)).string();
     try {
+        // An entry is found by its path: the first of that path. Each
+        // extraction reads the archive again, so only the first few.
+        std::set<std::string> seen;
         for (const podlib::EntryInfo &e : podlib::list_archive(archive))
-            if (podlib::extract_entry(archive, e.path).size() != e.size) __builtin_trap();
+            if (seen.size() < 8 && seen.insert(e.path).second && podlib::extract_entry(archive, e.path).size() != e.size)
+                __builtin_trap();
     } catch (const podlib::Error &) {
     }
     try {
