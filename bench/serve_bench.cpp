@@ -112,31 +112,7 @@ BENCHMARK(BM_StatusWhilePagesPoll)->Arg(16)->Unit(benchmark::kMillisecond)->UseM
 
 // Frame requests waiting for a frame that does not come, each its second.
 void BM_StatusWhileFramesWait(benchmark::State &state) {
-    const int port = serving_port();
-    const int64_t waiting = state.range(0);
-    Load load;
-    load.run([port, waiting](std::atomic<bool> &done) {
-        const std::string ask = client::get("/api/frame?after=999999999");
-        std::vector<std::unique_ptr<Connection>> conns;
-        for (int64_t i = 0; i < waiting; ++i) {
-            conns.push_back(std::make_unique<Connection>(port));
-            conns.back()->send_all(ask);
-        }
-        std::vector<pollfd> polled;
-        while (!done) {
-            polled.clear();
-            for (auto &c : conns) polled.push_back({c->fd(), POLLIN, 0});
-            poll(polled.data(), polled.size(), 100);
-            for (size_t i = 0; i < conns.size(); ++i) {
-                if (polled[i].revents == 0) continue;
-                if (conns[i]->receive(0ms).status == 200) conns[i]->send_all(ask);
-                if (conns[i]->closed()) {
-                    conns[i] = std::make_unique<Connection>(port);
-                    conns[i]->send_all(ask);
-                }
-            }
-        }
-    });
+    client::WaitingFrames waiting(serving_port(), int(state.range(0)));
     std::this_thread::sleep_for(500ms);
     time_status(state);
 }

@@ -269,42 +269,16 @@ TEST_F(AbuseTest, SixteenClientsGetEveryFrame) {
 TEST_F(AbuseTest, WaitingFrameRequestsHoldNoThread) {
     constexpr int kWaiting = 256;
     constexpr auto kSpan = 3s;
-    // A frame that never comes: each request waits its full second. One
-    // thread keeps them all asking.
-    const std::string ask = client::get("/api/frame?after=999999999");
-    std::atomic<bool> done{false};
+    // A frame that never comes: each request waits its full second.
     int answered = 0, failed = 0;
-    std::thread pollers([&] {
-        std::vector<std::unique_ptr<Connection>> waiting;
-        for (int i = 0; i < kWaiting; ++i) {
-            waiting.push_back(std::make_unique<Connection>(port_));
-            waiting.back()->send_all(ask);
-        }
-        std::vector<pollfd> polled;
-        while (!done) {
-            polled.clear();
-            for (auto &c : waiting) polled.push_back({c->fd(), POLLIN, 0});
-            poll(polled.data(), polled.size(), 100);
-            for (size_t i = 0; i < waiting.size(); ++i) {
-                if (polled[i].revents == 0) continue;
-                Answer a = waiting[i]->receive(0ms);
-                if (a.status == 200 && !a.header("X-Frame").empty()) {
-                    ++answered;
-                    waiting[i]->send_all(ask);
-                } else if (a.status != -1) {
-                    ++failed;
-                }
-                if (waiting[i]->closed()) {  // answered and closed: ask again anew
-                    waiting[i] = std::make_unique<Connection>(port_);
-                    waiting[i]->send_all(ask);
-                }
-            }
-        }
-    });
-    std::this_thread::sleep_for(500ms);  // all of them waiting
-    double slowest = slowest_status_during([&] { std::this_thread::sleep_for(kSpan); });
-    done = true;
-    pollers.join();
+    double slowest = 0;
+    {
+        client::WaitingFrames waiting(port_, kWaiting);
+        std::this_thread::sleep_for(500ms);  // all of them waiting
+        slowest = slowest_status_during([&] { std::this_thread::sleep_for(kSpan); });
+        answered = waiting.answered();
+        failed = waiting.failed();
+    }
     std::printf("%d waiting frame requests: status slowest %.1f ms; %d answered after their wait, %d failed\n",
                 kWaiting, slowest, answered, failed);
     EXPECT_LT(slowest, kPromptMs);

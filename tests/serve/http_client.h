@@ -11,13 +11,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace panelhost::live::client {
 
@@ -152,5 +156,56 @@ inline Answer ask(int port, std::string_view request, std::chrono::milliseconds 
     Connection c(port);
     return c.exchange(request, wait);
 }
+
+// Frame requests kept waiting for a frame that never comes, from one thread:
+// each is answered once the server's wait is over, and asks again (on a new
+// connection when the server closed the old one).
+class WaitingFrames {
+public:
+    WaitingFrames(int port, int count) : thread_([this, port, count] { run(port, count); }) {}
+    ~WaitingFrames() {
+        done_ = true;
+        thread_.join();
+    }
+    WaitingFrames(const WaitingFrames &) = delete;
+    WaitingFrames &operator=(const WaitingFrames &) = delete;
+
+    int answered() const { return answered_; }
+    int failed() const { return failed_; }  // answers other than a frame
+
+private:
+    void run(int port, int count) {
+        const std::string ask = get("/api/frame?after=999999999");
+        std::vector<std::unique_ptr<Connection>> waiting;
+        for (int i = 0; i < count; ++i) {
+            waiting.push_back(std::make_unique<Connection>(port));
+            waiting.back()->send_all(ask);
+        }
+        std::vector<pollfd> polled;
+        while (!done_) {
+            polled.clear();
+            for (auto &c : waiting) polled.push_back({c->fd(), POLLIN, 0});
+            poll(polled.data(), polled.size(), 100);
+            for (size_t i = 0; i < waiting.size(); ++i) {
+                if (polled[i].revents == 0) continue;
+                Answer a = waiting[i]->receive(std::chrono::milliseconds(0));
+                if (a.status == 200 && !a.header("X-Frame").empty()) {
+                    ++answered_;
+                    waiting[i]->send_all(ask);
+                } else if (a.status != -1) {
+                    ++failed_;
+                }
+                if (waiting[i]->closed()) {
+                    waiting[i] = std::make_unique<Connection>(port);
+                    waiting[i]->send_all(ask);
+                }
+            }
+        }
+    }
+
+    std::atomic<bool> done_{false};
+    std::atomic<int> answered_{0}, failed_{0};
+    std::thread thread_;
+};
 
 }  // namespace panelhost::live::client
