@@ -305,7 +305,6 @@ void HttpServer::answer(MHD_Connection *c, Exchange &x, const HttpReply &reply) 
     MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_TYPE, reply.type.c_str());
     MHD_add_response_header(r, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     for (const auto &[name, value] : reply.headers) MHD_add_response_header(r, name.c_str(), value.c_str());
-    if (open_.size() > HttpLimits::kKeptAliveConnections) MHD_add_response_header(r, MHD_HTTP_HEADER_CONNECTION, "close");
     MHD_queue_response(c, unsigned(reply.status), r);
     MHD_destroy_response(r);
 }

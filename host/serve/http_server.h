@@ -79,9 +79,6 @@ struct HttpLimits {
     // cannot keep the page out.
     static constexpr size_t kMaxConnections = 1024;
     static constexpr size_t kRoomForNew = 16;
-    // Past this many open connections, answers close their connection: the
-    // library keeps a connection's memory from one request to the next.
-    static constexpr size_t kKeptAliveConnections = 256;
     static constexpr int kListenBacklog = 1024;
     // How long a request waits for news.
     static constexpr std::chrono::milliseconds kWait{1000};
