@@ -58,7 +58,10 @@ struct LiveSession::Flying {
 };
 
 const std::string &LiveFrame::png() const {
-    std::call_once(encoded_, [this] { png_ = encode_png(panel_); });
+    std::call_once(encoded_, [this] {
+        png_ = encode_png(panel_);
+        encoded_png_ = true;
+    });
     return png_;
 }
 

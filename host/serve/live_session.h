@@ -39,8 +39,10 @@ public:
     const Image &panel() const { return panel_; }
     bool has_panel() const { return panel_.width > 0; }
     const nlohmann::json &status() const { return status_; }
-    // The picture as PNG, encoded once for every reader.
+    // The picture as PNG, encoded once for every reader (by the first).
     const std::string &png() const;
+    // Whether png() has been encoded (or there is no picture to encode).
+    bool ready() const { return !has_panel() || encoded_png_; }
 
 private:
     long number_;
@@ -48,6 +50,7 @@ private:
     nlohmann::json status_;
     mutable std::once_flag encoded_;
     mutable std::string png_;
+    mutable std::atomic<bool> encoded_png_{false};
 };
 
 class LiveSession {

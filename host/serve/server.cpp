@@ -9,6 +9,9 @@ namespace {
 
 using nlohmann::json;
 
+// A frame is encoded ahead while frames were asked for this recently.
+constexpr std::chrono::seconds kAskedRecently{2};
+
 HttpReply json_reply(int status, const json &body) {
     HttpReply r;
     r.status = status;
@@ -32,15 +35,15 @@ HttpReply status(LiveSession &session) {
 
 // The newest frame once it is newer than `after`; it waits up to
 // HttpLimits::kWait for one.
-HttpReply frame(LiveSession &session, const HttpRequest &request) {
+HttpReply frame(ReadyFrames &frames, const HttpRequest &request) {
     long after = -1;
     if (auto text = request.param("after")) {
         std::optional<long> n = frame_number(*text);
         if (!n) return refusal(400, "'after' must be a frame number");
         after = *n;
     }
-    auto f = session.latest();
-    if (f->number() <= after && !request.waited) {
+    auto f = frames.newer_than(after, request.waited);
+    if (!f) {
         HttpReply wait;
         wait.wait_after = after;
         return wait;
@@ -60,12 +63,12 @@ Route command(const char *path, LiveSession &session, Parse parse) {
             }};
 }
 
-std::vector<Route> routes(LiveSession &s) {
+std::vector<Route> routes(LiveSession &s, ReadyFrames &frames) {
     return {
         {"GET", "/", &page},
         {"GET", "/api/panel", [&s](const HttpRequest &) { return json_reply(200, s.description()); }},
         {"GET", "/api/status", [&s](const HttpRequest &) { return status(s); }},
-        {"GET", "/api/frame", [&s](const HttpRequest &r) { return frame(s, r); }},
+        {"GET", "/api/frame", [&frames](const HttpRequest &r) { return frame(frames, r); }},
         command("/api/click", s, &parse_click),
         command("/api/key", s, [](const std::string &body, const PanelFacts &) { return parse_key(body); }),
         command("/api/control", s, &parse_control),
@@ -74,10 +77,60 @@ std::vector<Route> routes(LiveSession &s) {
 
 }  // namespace
 
-LiveServer::LiveServer(LiveSession &session) : session_(session), http_(routes(session)) {
+ReadyFrames::ReadyFrames(LiveSession &session, HttpServer &http)
+    : session_(session), http_(http), thread_([this] { run(); }) {}
+
+ReadyFrames::~ReadyFrames() { stop(); }
+
+std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any) {
+    std::lock_guard lock(mutex_);
+    asked_ = std::chrono::steady_clock::now();
+    if (ready_ && (any || ready_->number() > after)) return ready_;
+    wanted_ = changed_ = true;
+    work_.notify_one();
+    return nullptr;
+}
+
+void ReadyFrames::published() {
+    std::lock_guard lock(mutex_);
+    changed_ = true;
+    work_.notify_one();
+}
+
+void ReadyFrames::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    work_.notify_one();
+    if (thread_.joinable()) thread_.join();
+}
+
+void ReadyFrames::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        work_.wait(lock, [this] { return stopping_ || changed_; });
+        if (stopping_) return;
+        changed_ = false;
+        auto newest = session_.latest();
+        const bool asked = wanted_ || std::chrono::steady_clock::now() - asked_ < kAskedRecently;
+        if (!asked || (ready_ && ready_->number() >= newest->number())) continue;
+        lock.unlock();
+        if (newest->has_panel()) newest->png();
+        lock.lock();
+        ready_ = newest;
+        wanted_ = false;
+        lock.unlock();
+        http_.wake(newest->number());
+        lock.lock();
+    }
+}
+
+LiveServer::LiveServer(LiveSession &session)
+    : session_(session), http_(routes(session, frames_)), frames_(session, http_) {
     // A browser that goes away mid-answer must not take the host with it.
     std::signal(SIGPIPE, SIG_IGN);
-    session_.on_publish([this](long number) { http_.wake(number); });
+    session_.on_publish([this](long) { frames_.published(); });
 }
 
 LiveServer::~LiveServer() { stop(); }
@@ -86,6 +139,7 @@ int LiveServer::listen(const std::string &address, int port) { return http_.list
 
 void LiveServer::stop() {
     session_.on_publish(nullptr);
+    frames_.stop();
     http_.stop();
 }
 

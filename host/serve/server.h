@@ -4,12 +4,50 @@
 // and read published frames; the simulation runs on the session's thread.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "host/serve/http_server.h"
 #include "host/serve/live_session.h"
 
 namespace panelhost::live {
+
+// The frames the page is sent. Each is encoded to PNG once, on a thread of
+// its own (encoding takes milliseconds, which the HTTP thread must not
+// spend), and only while the page asks for frames.
+class ReadyFrames {
+public:
+    ReadyFrames(LiveSession &session, HttpServer &http);
+    ~ReadyFrames();
+    ReadyFrames(const ReadyFrames &) = delete;
+    ReadyFrames &operator=(const ReadyFrames &) = delete;
+
+    // The newest frame ready to send when it is newer than `after`; else
+    // nothing, and the next frame is made ready (the HTTP server is woken
+    // with its number). `any`: the newest ready one, however old.
+    std::shared_ptr<const LiveFrame> newer_than(long after, bool any = false);
+    // The session published a frame.
+    void published();
+    void stop();
+
+private:
+    void run();
+
+    LiveSession &session_;
+    HttpServer &http_;
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable work_;
+    std::shared_ptr<const LiveFrame> ready_;
+    std::chrono::steady_clock::time_point asked_;  // a frame was last asked for
+    bool wanted_ = false;  // a request waits for a frame newer than the ready one
+    bool changed_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 class LiveServer {
 public:
@@ -30,6 +68,7 @@ public:
 private:
     LiveSession &session_;
     HttpServer http_;
+    ReadyFrames frames_;
 };
 
 // The page, built into the program.
