@@ -86,6 +86,8 @@ std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any) {
     std::lock_guard lock(mutex_);
     asked_ = std::chrono::steady_clock::now();
     if (ready_ && (any || ready_->number() > after)) return ready_;
+    // None made ready in all the wait (an encoder far behind): the newest.
+    if (any) return session_.latest();
     wanted_ = changed_ = true;
     work_.notify_one();
     return nullptr;

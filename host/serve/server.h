@@ -28,7 +28,8 @@ public:
 
     // The newest frame ready to send when it is newer than `after`; else
     // nothing, and the next frame is made ready (the HTTP server is woken
-    // with its number). `any`: the newest ready one, however old.
+    // with its number). `any`: the newest ready one, however old (the
+    // newest published when none is ready yet).
     std::shared_ptr<const LiveFrame> newer_than(long after, bool any = false);
     // The session published a frame.
     void published();
