@@ -70,6 +70,25 @@ TEST_F(ServerTest, ServesThePageThePanelAndItsFrames) {
     EXPECT_GT(std::stol(next.header("X-Frame")), first);
 }
 
+// Frames are encoded ahead of the requests while the page asks for them,
+// and not at all while nobody does.
+TEST_F(ServerTest, FramesAreEncodedWhileThePageAsks) {
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(session_->latest()->ready()) << "a frame nobody asked for was encoded";
+    long shown = std::stol(get("/api/frame?after=-1").header("X-Frame"));
+    // The next frames are encoded as they are published: a frame is ready
+    // before any request asks for it.
+    bool ahead = false;
+    for (auto end = std::chrono::steady_clock::now() + 2s; !ahead && std::chrono::steady_clock::now() < end;) {
+        auto f = session_->frame_after(shown + 1, 1000ms);
+        std::this_thread::sleep_for(20ms);
+        ahead = f->number() > shown + 1 && f->ready();
+    }
+    EXPECT_TRUE(ahead);
+    std::this_thread::sleep_for(2500ms);  // nobody asks any more
+    EXPECT_FALSE(session_->latest()->ready());
+}
+
 TEST_F(ServerTest, BadRequestsAreRefusedAndChangeNothing) {
     pause();
     long published = session_->latest()->number();
