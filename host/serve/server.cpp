@@ -88,15 +88,32 @@ std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any) {
     if (ready_ && (any || ready_->number() > after)) return ready_;
     // None made ready in all the wait (an encoder far behind): the newest.
     if (any) return session_.latest();
-    wanted_ = changed_ = true;
+    wanted_ = true;
     work_.notify_one();
     return nullptr;
 }
 
 void ReadyFrames::published() {
-    std::lock_guard lock(mutex_);
-    changed_ = true;
-    work_.notify_one();
+    // While the page asks for frames, each is encoded here, on the
+    // simulation thread as it publishes, so that the requests waiting for
+    // it are answered without a further thread in between.
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_ || (!wanted_ && std::chrono::steady_clock::now() - asked_ >= kAskedRecently)) return;
+    }
+    make_ready(session_.latest());
+}
+
+void ReadyFrames::make_ready(std::shared_ptr<const LiveFrame> frame) {
+    if (frame->has_panel()) frame->png();
+    const long number = frame->number();
+    {
+        std::lock_guard lock(mutex_);
+        if (ready_ && ready_->number() >= number) return;
+        ready_ = std::move(frame);
+        wanted_ = false;
+    }
+    http_.wake(number);
 }
 
 void ReadyFrames::stop() {
@@ -109,22 +126,18 @@ void ReadyFrames::stop() {
 }
 
 void ReadyFrames::run() {
+    // A request came for a frame newer than any made ready (the first one,
+    // or one after a pause in asking): the newest published is made ready
+    // now rather than at the next publication, which a paused panel makes
+    // none of.
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return stopping_ || changed_; });
+        work_.wait(lock, [this] { return stopping_ || wanted_; });
         if (stopping_) return;
-        changed_ = false;
-        auto newest = session_.latest();
-        const bool asked = wanted_ || std::chrono::steady_clock::now() - asked_ < kAskedRecently;
-        if (!asked || (ready_ && ready_->number() >= newest->number())) continue;
         lock.unlock();
-        if (newest->has_panel()) newest->png();
+        make_ready(session_.latest());
         lock.lock();
-        ready_ = newest;
         wanted_ = false;
-        lock.unlock();
-        http_.wake(newest->number());
-        lock.lock();
     }
 }
 

@@ -16,8 +16,8 @@
 
 namespace panelhost::live {
 
-// The frames the page is sent. Each is encoded to PNG once, on a thread of
-// its own (encoding takes milliseconds, which the HTTP thread must not
+// The frames the page is sent. Each is encoded to PNG once, off the HTTP
+// thread (encoding takes milliseconds, which its event loop must not
 // spend), and only while the page asks for frames.
 class ReadyFrames {
 public:
@@ -37,6 +37,7 @@ public:
 
 private:
     void run();
+    void make_ready(std::shared_ptr<const LiveFrame> frame);
 
     LiveSession &session_;
     HttpServer &http_;
@@ -45,7 +46,6 @@ private:
     std::shared_ptr<const LiveFrame> ready_;
     std::chrono::steady_clock::time_point asked_;  // a frame was last asked for
     bool wanted_ = false;  // a request waits for a frame newer than the ready one
-    bool changed_ = false;
     bool stopping_ = false;
     std::thread thread_;
 };
