@@ -284,7 +284,8 @@ void HttpServer::finish(MHD_Connection *c, Exchange &x) {
         } catch (const std::exception &e) {
             reply = refusal(500, std::string("internal error: ") + e.what());
         }
-        if (!reply.wait_after || x.request.waited) return answer(c, x, reply);
+        if (!reply.wait_after) return answer(c, x, reply);
+        if (x.request.waited) return answer(c, x, refusal(500, "internal error: no answer after the wait"));
         std::lock_guard lock(mutex_);
         // News that came between the handler's look and now is not waited for.
         if (!stopping_ && newest_ <= *reply.wait_after) {

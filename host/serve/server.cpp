@@ -42,10 +42,11 @@ HttpReply frame(ReadyFrames &frames, const HttpRequest &request) {
         if (!n) return refusal(400, "'after' must be a frame number");
         after = *n;
     }
-    auto f = frames.newer_than(after, request.waited);
+    long wait_after = after;
+    auto f = frames.newer_than(after, request.waited, wait_after);
     if (!f) {
         HttpReply wait;
-        wait.wait_after = after;
+        wait.wait_after = wait_after;
         return wait;
     }
     HttpReply r = f->has_panel() ? HttpReply{200, "image/png", f->png(), {}, {}}
@@ -82,14 +83,24 @@ ReadyFrames::ReadyFrames(LiveSession &session, HttpServer &http)
 
 ReadyFrames::~ReadyFrames() { stop(); }
 
-std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any) {
+std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any, long &wait_after) {
+    auto newest = session_.latest();
     std::lock_guard lock(mutex_);
     asked_ = std::chrono::steady_clock::now();
-    if (ready_ && (any || ready_->number() > after)) return ready_;
-    // None made ready in all the wait (an encoder far behind): the newest.
-    if (any) return session_.latest();
-    wanted_ = true;
-    work_.notify_one();
+    if (newest->ready() && (!ready_ || ready_->number() < newest->number())) ready_ = newest;
+    // Only the newest published frame is sent: the one before may show
+    // another panel (a restart came between).
+    const bool fresh = ready_ && ready_->number() >= newest->number();
+    if (fresh && (any || ready_->number() > after)) return ready_;
+    // The newest not made ready in all the wait (an encoder far behind).
+    if (any) return newest;
+    wait_after = after;
+    if (newest->number() > after) {
+        // The newest is to be made ready, and then sent.
+        wait_after = newest->number() - 1;
+        wanted_ = true;
+        work_.notify_one();
+    }
     return nullptr;
 }
 

@@ -26,11 +26,12 @@ public:
     ReadyFrames(const ReadyFrames &) = delete;
     ReadyFrames &operator=(const ReadyFrames &) = delete;
 
-    // The newest frame ready to send when it is newer than `after`; else
-    // nothing, and the next frame is made ready (the HTTP server is woken
-    // with its number). `any`: the newest ready one, however old (the
-    // newest published when none is ready yet).
-    std::shared_ptr<const LiveFrame> newer_than(long after, bool any = false);
+    // The newest frame, ready to send, when it is newer than `after`; else
+    // nothing, and `wait_after` the number that a frame made ready must pass
+    // (the HTTP server is woken with the numbers of the frames made ready).
+    // `any`: the newest, even if not newer (encoded on the spot if it is
+    // not ready yet).
+    std::shared_ptr<const LiveFrame> newer_than(long after, bool any, long &wait_after);
     // The session published a frame.
     void published();
     void stop();
