@@ -91,7 +91,7 @@ setup test || fail "setup test with everything installed failed: $(cat "$work/ou
 fresh '^cmake$' mid-sync
 setup run || fail "setup run failed on an index mid-update: $(cat "$work/out")"
 [[ $(grep -c ' update$' "$stub/apt.log") == 3 ]] || fail "apt-get update not tried three times: $(cat "$stub/apt.log")"
-grep -q '^setup: warning: apt-get update failed 3 times (status 100, 1 index(es) not updated): E: Failed to fetch http://deb.example/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz File has unexpected size (374820 != 376004). Mirror sync in progress?; going on' "$work/out" ||
+grep -qF 'setup: warning: apt-get update failed 3 times (status 100), so these package lists are old or missing: http://deb.example/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz: File has unexpected size (374820 != 376004). Mirror sync in progress?; going on with the lists there are' "$work/out" ||
   fail "no one-line warning for the index: $(cat "$work/out")"
 [[ $(grep -c '^setup: warning' "$work/out") == 1 ]] || fail "more than one warning line: $(cat "$work/out")"
 grep -qx cmake "$stub/installed" || fail "cmake not installed after the warning"
@@ -99,7 +99,7 @@ grep -qx cmake "$stub/installed" || fail "cmake not installed after the warning"
 # A source out of reach: status 0 from apt, a warning all the same.
 fresh '^cmake$' unreachable
 setup run || fail "setup run failed with a source out of reach: $(cat "$work/out")"
-grep -q "^setup: warning: .*(status 0, 1 index(es) not updated): W: Failed to fetch http://unreachable.example/dists/bookworm/InRelease Could not resolve 'unreachable.example'" "$work/out" ||
+grep -qF "setup: warning: apt-get update failed 3 times (status 0), so these package lists are old or missing: http://unreachable.example/dists/bookworm/InRelease: Could not resolve 'unreachable.example'; going on" "$work/out" ||
   fail "no warning for a source out of reach: $(cat "$work/out")"
 
 # i386 libraries that cannot be installed: linux-i686 and the Wine run are
