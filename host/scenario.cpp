@@ -469,14 +469,40 @@ int line_of_path(const std::string &text, const std::string &path) {
     }
 }
 
-// The TOML library's words for what a person gets wrong, in ours.
-std::string parse_fault(const toml::parse_error &e, const std::string &text) {
+// The line (from 1) of the first byte that does not belong to well-formed
+// UTF-8; 0 when there is none.
+int bad_utf8_line(const std::string &text) {
+    int line = 1;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return i + k < text.size() ? uint8_t(text[i + k]) : uint8_t(0); };
+        const uint8_t c = byte(0);
+        const size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (n == 0) return line;
+        // The second byte's range rules out overlong forms, surrogates and
+        // code points past U+10FFFF.
+        const uint8_t lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80, hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        if (n > 1 && (byte(1) < lo || byte(1) > hi)) return line;
+        for (size_t k = 2; k < n; ++k)
+            if ((byte(k) & 0xC0) != 0x80) return line;
+        if (c == '\n') ++line;
+        i += n;
+    }
+    return 0;
+}
+
+// The TOML library's words for what a person gets wrong, in ours, and the
+// line they are about.
+std::string parse_fault(const toml::parse_error &e, const std::string &text, int &line) {
     const std::string d(e.description());
-    if (d.find("utf-8") != std::string::npos) return "the file is not UTF-8 text";
+    line = int(e.source().begin.line);
+    if (d.find("utf-8") != std::string::npos) {
+        if (const int bad = bad_utf8_line(text)) line = bad;
+        return "the file is not UTF-8 text";
+    }
     const size_t redefine = d.find("cannot redefine existing ");
     const size_t open = d.find('\'', redefine), close = d.find('\'', open + 1);
     if (redefine == std::string::npos || close == std::string::npos) return d;
-    const std::string before = lines_before(text, int(e.source().begin.line));
+    const std::string before = lines_before(text, line);
     std::string path = d.substr(open + 1, close - open - 1);
     // A key given twice is named with its table; a table header given twice
     // names itself.
@@ -495,7 +521,9 @@ Scenario parse_scenario(const std::string &text, const std::string &file) {
         toml::table doc = toml::parse(text, file);
         return read(doc, file);
     } catch (const toml::parse_error &e) {
-        throw ScenarioError(file + ":" + std::to_string(e.source().begin.line) + ": " + parse_fault(e, text));
+        int line = 0;
+        const std::string what = parse_fault(e, text, line);
+        throw ScenarioError(file + ":" + std::to_string(line) + ": " + what);
     }
 }
 

@@ -86,6 +86,9 @@ TEST(Scenario, SyntaxErrorsNameFileAndLine) {
 TEST(Scenario, SyntaxErrorsInOurWords) {
     EXPECT_EQ(error_of("name = \"x\"\n\xff\xfe = 1\n"), "s.toml:2: the file is not UTF-8 text");
     EXPECT_EQ(error_of("name = \"caf\xc3\"\n"), "s.toml:1: the file is not UTF-8 text");
+    EXPECT_EQ(error_of("a = 1\nb = 2\nc = \"\xc0\xaf\"\n"), "s.toml:3: the file is not UTF-8 text") << "overlong";
+    EXPECT_EQ(error_of("a = \"\xe2\x82\xac\"\nb = \"\xed\xa0\x80\"\n"), "s.toml:2: the file is not UTF-8 text")
+        << "a surrogate after a good euro sign";
     EXPECT_EQ(error_of("[aircraft]\nname = \"a\"\nspeed_kt = 240\n\nspeed_kt = 200\n"),
               "s.toml:5: 'aircraft.speed_kt' is given twice (first on line 3)");
     EXPECT_EQ(error_of("name = \"a\"\nname = \"b\"\n"), "s.toml:2: 'name' is given twice (first on line 1)");
