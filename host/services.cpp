@@ -52,6 +52,13 @@ std::string surface_text(const DrawSurface *s) {
     return s ? fmt("%dx%d", s->width, s->height) : std::string("null");
 }
 
+// A load service's log, after its work: the record's name and the result.
+template <class Record>
+int32_t loaded(int entry, const Record *r, int32_t result) {
+    if (logging()) log(entry, record_text(r) + fmt(" -> %d", result));
+    return result;
+}
+
 std::string text_args(FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
     return record_text(f) + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096);
 }
@@ -115,11 +122,7 @@ void Services::surface_present_keyed(DrawSurface *s, uint32_t colour) {
     H().present(s, true, colour);
 }
 
-int32_t Services::font_load(FontRecord *f) {
-    int32_t r = R().font_load(f);
-    if (logging()) log(kEntryFontLoad, record_text(f) + fmt(" -> %d", r));
-    return r;
-}
+int32_t Services::font_load(FontRecord *f) { return loaded(kEntryFontLoad, f, R().font_load(f)); }
 
 void Services::font_free(FontRecord *f) {
     if (logging()) log(kEntryFontFree, record_text(f));
@@ -136,11 +139,7 @@ void Services::font_draw_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t
     R().font_draw(s, f, x, y, colour, text, true);
 }
 
-int32_t Services::bitmap_load(BitmapRecord *b) {
-    int32_t r = R().bitmap_load(b);
-    if (logging()) log(kEntryBitmapLoad, record_text(b) + fmt(" -> %d", r));
-    return r;
-}
+int32_t Services::bitmap_load(BitmapRecord *b) { return loaded(kEntryBitmapLoad, b, R().bitmap_load(b)); }
 
 void Services::bitmap_free(BitmapRecord *b) {
     if (logging()) log(kEntryBitmapFree, record_text(b));
