@@ -103,11 +103,11 @@ TEST(WorldDb, ListsAreMadeWhenFirstHandedOut) {
         db.fill_nearby(w, from_degrees(44.0, -12.0, 0), 0.5);
     };
     EXPECT_TRUE(host.world().nearby_airports.empty());
-    void *head = host.make_list(kEntryGetAirportList);
+    void *head = host.resources().make_list(kEntryGetAirportList);
     EXPECT_EQ(made, 1);
     EXPECT_FALSE(host.world().nearby_airports.empty());
-    host.free_list(kEntryGetAirportList, head);
-    host.free_list(kEntryGetAirportList, host.make_list(kEntryGetAirportList));
+    host.resources().free_list(kEntryGetAirportList, head);
+    host.resources().free_list(kEntryGetAirportList, host.resources().make_list(kEntryGetAirportList));
     EXPECT_EQ(made, 1);
 }
 
