@@ -74,16 +74,23 @@ public:
 
     Host &host() { return *host_; }
     const Flight &flight() const { return *flight_; }
+    const WorldDb &world_db() const { return db_; }
+    // The world flown over, for people: its folder and what its manifest
+    // says; and where the variation comes from.
+    const std::string &world_text() const { return world_text_; }
+    const std::string &variation_text() const { return variation_text_; }
     const std::vector<PlanWaypoint> &plan() const { return plan_; }
     FlightLog &log() { return log_; }
 
 private:
+    void choose_variation(const std::filesystem::path &world);
     void update_world();
     void draw_gauges();
     void observe();  // host state changes into the flight log
 
     Scenario scenario_;
     WorldDb db_;
+    std::string world_text_, variation_text_;
     std::vector<PlanWaypoint> plan_;
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion

@@ -24,6 +24,8 @@ struct FlyOptions {
     const volatile std::sig_atomic_t *stop = nullptr;
     // Warnings of the scenario ("file:line: warning: ..."), before it flies.
     std::function<void(const std::string &)> warn;
+    // What the flight is about to fly over: the world and its variation.
+    std::function<void(const std::string &)> note;
 };
 
 // A flight stopped by a signal: nothing was written.
