@@ -195,7 +195,7 @@ std::vector<std::string_view> csv_columns(Table t) {
 namespace {
 
 // A field's text for a message: a long one cut short, on a character's start.
-std::string quoted(const std::string &text) {
+std::string shortened(const std::string &text) {
     constexpr size_t kMost = 40;
     if (text.size() <= kMost) return text;
     size_t cut = kMost;
@@ -208,10 +208,10 @@ double number(CsvReader &csv, const CsvField &f, double lo, double hi) {
     const char *end = f.text.data() + f.text.size();
     const auto [ptr, ec] = std::from_chars(f.text.data(), end, v);
     if (f.text.empty() || ec != std::errc() || ptr != end || !std::isfinite(v))
-        csv.fail(f.line, f.column, "'" + quoted(f.text) + "' is not a number");
+        csv.fail(f.line, f.column, std::string("'").append(shortened(f.text)).append("' is not a number"));
     if (v < lo || v > hi) {
         std::ostringstream m;
-        m << quoted(f.text) << " is outside " << lo << " .. " << hi;
+        m << shortened(f.text) << " is outside " << lo << " .. " << hi;
         csv.fail(f.line, f.column, m.str());
     }
     return v;
@@ -278,7 +278,9 @@ std::vector<Record> parse_table_csv(Table t, std::string_view text, const std::s
         r.elevation = number(csv, row[6], -2000.0, 30000.0);
         if (t == Table::navaids) {
             const auto kind = kind_by_name(row[7].text);
-            if (!kind) csv.fail(line, row[7].column, "kind '" + quoted(row[7].text) + "' is not VOR, VOR-DME, VORTAC, DME or NDB");
+            if (!kind)
+                csv.fail(line, row[7].column,
+                         std::string("kind '").append(shortened(row[7].text)).append("' is not VOR, VOR-DME, VORTAC, DME or NDB"));
             r.kind = *kind;
             r.frequency = number(csv, row[8], 1e-3, 1e6);
         }
