@@ -105,7 +105,7 @@ LiveSession::~LiveSession() {
 
 std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     auto f = std::make_unique<Flying>();
-    f->scenario = load_scenario(options_.scenario);
+    f->scenario = load_scenario(options_.scenario, options_.plan);
     f->run = run_root_ / ("run-" + std::to_string(generation));
     fs::remove_all(f->run);
     f->cockpit = std::make_unique<Cockpit>(f->scenario, scenario_paths(f->scenario, options_.paths), f->run);
@@ -139,7 +139,11 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
         {"name", s.name},
         {"scenario", s.file},
         {"generation", generation},
-        {"warnings", s.warnings},
+        {"warnings", [&] {
+             json w = s.warnings;
+             for (const std::string &r : f->cockpit->route_warnings()) w.push_back(r);
+             return w;
+         }()},
         {"step", s.step},
         {"events", options_.events},
         {"panel", {{"width", picture.width}, {"height", picture.height}}},

@@ -23,6 +23,7 @@ namespace panelhost::live {
 
 struct SessionOptions {
     std::filesystem::path scenario;  // read again by each restart
+    std::filesystem::path plan;      // a plan file that replaces its route, when not empty
     CockpitPaths paths;              // the scenario's [folders] override these
     bool events = true;              // apply the scenario's timed events
     double speed = 1;                // simulated seconds per second, 1 to 16
