@@ -263,10 +263,13 @@ void read_route(Table &root, Scenario &s) {
     for (Table &r : root.tables("route")) {
         RoutePoint p;
         p.line = r.line();
-        const int ways = int(r.has("key")) + int(r.has("ident")) + int(r.has("lat") || r.has("lon"));
-        if (ways > 1)
-            r.fail(r.line(), "a route point has one of 'key' (a database key), 'ident' (an identifier of the world) or "
-                             "'lat' and 'lon' (a user waypoint)");
+        // The ways the point is given, named at the second.
+        std::vector<const toml::node *> ways;
+        for (const toml::node *n : {r.raw("key"), r.raw("ident"), r.raw("lat") ? r.raw("lat") : r.raw("lon")})
+            if (n) ways.push_back(n);
+        if (ways.size() > 1)
+            r.fail(*ways[1], "a route point has one of 'key' (a database key), 'ident' (an identifier of the world) or "
+                             "'lat' and 'lon' (a user waypoint), not two");
         if (r.has("key")) {
             p.key = r.string("key");
             p.name = r.string("name", p.key);
