@@ -1,6 +1,7 @@
 // X-Plane's .fms plans: version 3 (a count, then "type ident altitude lat
 // lon" rows) and 1100 and later (keyword lines up to NUMENR, then "type ident
 // via altitude lat lon" rows).
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <vector>
@@ -66,7 +67,7 @@ public:
         plan_.version = std::string(v.fields[0]);
         if (*version == 3)
             read_version_3();
-        else if (*version >= 1100 && *version < 100000 && *version == double(long(*version)))
+        else if (*version >= 1100 && *version < 100000 && *version == std::floor(*version))
             read_version_1100();
         else
             r_.fail(v.number, "version " + shown(v.fields[0]) + " is not one this reader knows (3, and 1100 and later)");
@@ -81,7 +82,7 @@ private:
 
     size_t count(const Line &l, std::string_view value, const std::string &what) {
         std::optional<double> n = number(value);
-        if (!n || *n < 0 || *n != double(long(*n)) || *n > 100000)
+        if (!n || *n < 0 || *n > 100000 || *n != std::floor(*n))
             r_.fail(l.number, what + " must be a whole number, not \"" + shown(value) + "\"");
         return size_t(*n);
     }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -60,9 +61,11 @@ void Reading::add(PlannedPoint p) {
         fail(p.line, "the user waypoint " + shown(p.ident) + " has no position");
     if (p.kind != PointKind::kUser && p.ident.empty())
         fail(p.line, "a point of the world needs an identifier");
-    if (p.altitude_ft && *p.altitude_ft > kMaxAltitudeFt)
-        fail(p.line, "altitude " + std::to_string(long(*p.altitude_ft)) + " ft lies above " +
-                         std::to_string(long(kMaxAltitudeFt)) + " ft");
+    if (p.altitude_ft && *p.altitude_ft > kMaxAltitudeFt) {
+        char what[96];
+        std::snprintf(what, sizeof what, "altitude %.0f ft lies above %.0f ft", *p.altitude_ft, kMaxAltitudeFt);
+        fail(p.line, what);
+    }
     if (p.altitude_ft && *p.altitude_ft <= 0.0) p.altitude_ft.reset();  // "none" in several formats
     if (p.ident.size() > kMaxPointName) {
         size_t cut = kMaxPointName;

@@ -4,6 +4,7 @@
 // namespace prefix makes no difference.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -125,7 +126,7 @@ private:
             parts[n++] = *v;
             i = j;
         }
-        if (n == 0 || parts[1] >= 60 || parts[2] >= 60 || (n > 1 && parts[0] != double(long(parts[0]))))
+        if (n == 0 || parts[1] >= 60 || parts[2] >= 60 || (n > 1 && parts[0] != std::floor(parts[0])))
             return std::nullopt;
         double degrees = parts[0] + parts[1] / 60.0 + parts[2] / 3600.0;
         return hemisphere == negative ? -degrees : degrees;

@@ -155,7 +155,8 @@ TEST(PlanReader, PlnPositionsInTheirVariants) {
         EXPECT_EQ(plan.points[0].altitude_ft.value_or(0), c.altitude);
     }
     for (const char *bad : {"N43° 61' 0\",W12° 0' 0\"", "43° 9' 53\",W12° 2' 7\"", "N43° 9' 53\",N12° 2' 7\"",
-                            "N43° 9' 53\"", "N-43° 9' 53\",W12° 0' 0\"", "N43° 9' 53\",W12° 2' 7\",high", "N95° 0' 0\",W12° 0' 0\""}) {
+                            "N43° 9' 53\"", "N-43° 9' 53\",W12° 0' 0\"", "N43° 9' 53\",W12° 2' 7\",high", "N95° 0' 0\",W12° 0' 0\"",
+                            "N333333333333333333333333333333333333° 5' 0\",W12° 0' 0\""}) {
         SCOPED_TRACE(bad);
         std::string e = error_of(pln_with(bad), "p.pln");
         EXPECT_EQ(e.rfind("p.pln:3: ", 0), 0u) << e;
@@ -251,6 +252,8 @@ TEST(PlanReader, AMalformedFileIsNamedWithItsLineAndWhatIsWrong) {
         {fms + "3 EVL DRCT 0 43,1 -12\n", "f:5: the latitude \"43,1\" is not a number"},
         {fms + "3 EVL DRCT 0 91 -12\n", "f:5: latitude 91.000000 lies outside -90 .. 90"},
         {fms + "3 EVL DRCT 90000 43 -12\n", "f:5: altitude 90000 ft lies above 60000 ft"},
+        {fms + "3 EVL DRCT 1e9 43 -12\n", "f:5: altitude 1000000000 ft lies above 60000 ft"},
+        {"I\n1100 Version\nNUMENR 1e30\n", "f:3: NUMENR must be a whole number, not \"1e30\""},
         {"I\n1000 Version\n", "f:2: version 1000 is not one this reader knows (3, and 1100 and later)"},
         {"I\nVersion 1100\n", "f:2: the second line must be the version, such as '1100 Version', not \"Version 1100\""},
         {"I\n1100 Version\nADEP XTIL\n", "f:3: the file ends early: more lines were due after line 3"},
