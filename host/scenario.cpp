@@ -255,7 +255,7 @@ void read_route(Table &root, Scenario &s) {
         s.route_file_line = line_of(n);
         std::string file = root.string("route_file");
         if (file.empty()) root.fail(n, "'route_file' names no file");
-        s.route_file = std::filesystem::path(s.file).parent_path() / file;
+        s.route_file = (std::filesystem::path(s.file).parent_path() / file).lexically_normal();
         if (root.has("route"))
             root.fail(n, "the route comes from 'route_file' or from [[route]] tables, not both");
         return;

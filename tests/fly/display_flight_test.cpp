@@ -289,9 +289,9 @@ void check(const Run &r, bool every_point_reached = true) {
 
 // A scenario of the display alone on the route, switched to its route layer
 // at the start; `route` holds the [[route]] tables.
-fs::path write_scenario(const std::string &what, double duration, const std::string &route) {
+fs::path write_scenario(const std::string &what, double duration, const std::string &route, const std::string &top = "") {
     std::string text = "name = \"" + what + "\"\nduration = " + std::to_string(duration) +
-                       "\nstep = 0.2\n"
+                       "\nstep = 0.2\n" + top +
                        "[aircraft]\nname = \"Skylane\"\nspeed_kt = 240\naltitude_ft = 2500\n"
                        "[systems]\npower = [{ target = \"elec\", data = \"bus1\" }]\n"
                        "values = [{ target = \"elec\", data = \"bus1\", real = 1.0 }]\n" +
@@ -367,6 +367,14 @@ TEST(DisplayFlight, PlanReadAgainWithOtherCourses) {
     other[1].name = "Q1";
     ASSERT_GT(degrees_apart(bearing_deg(other[1].position, p[2]), bearing_deg(p[1], p[2])), 20.0);
     check(fly_scenario("reread", write_scenario("reread", 340, route_text(p)), {{165.0, other}}));
+}
+
+TEST(DisplayFlight, ARouteFromAPlanFile) {
+    // The sample plan over the bundled world: an airport, an NDB, a fix, a
+    // point of the pilot's own, a VOR and an airport, found by identifier
+    // and position.
+    check(fly_scenario("plan-file", write_scenario("plan-file", 1000, "",
+                                                   "route_file = \"" PLAN_SAMPLES "/lnmpln/tiller-quillan.lnmpln\"\n")));
 }
 
 TEST(DisplayFlight, OneLegPlan) {
