@@ -24,7 +24,7 @@ constexpr double kMaxCatchUpSeconds = 0.25;
 // The measured speed is averaged over this much wall time.
 constexpr double kRateWindowSeconds = 1.0;
 // The largest map of the route beside the panel, in pixels.
-constexpr int kLiveMapWidth = 640, kLiveMapHeight = 560;
+constexpr int kLiveMapWidth = 440, kLiveMapHeight = 400;
 
 std::string radio_name(int kind) {
     const RadioKind *r = radio_kind_numbered(kind);
