@@ -409,7 +409,7 @@ constexpr size_t kDisplayAirports = 256, kDisplayNavaids = 128, kDisplayWaypoint
 
 TEST(DisplayFlight, RealLondonTerminalArea) {
     NEEDS_EARTH();
-    Run r = fly_real("london", "london-terminal.toml");
+    auto r = fly_real("london", "london-terminal.toml");
     check(r);
     // A busy sky: more of each than the display keeps.
     EXPECT_GT(r.most_airports, kDisplayAirports);
@@ -424,7 +424,7 @@ TEST(DisplayFlight, RealBrennerCrossing) {
 
 TEST(DisplayFlight, RealBayFromAPlanFile) {
     NEEDS_EARTH();
-    Run r = fly_real("bay", "bay-plan.toml");
+    auto r = fly_real("bay", "bay-plan.toml");
     check(r);
     // Every point of the plan is the world's own: none became a user
     // waypoint but the one the plan makes so.
