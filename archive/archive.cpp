@@ -23,15 +23,16 @@ uint32_t get_u32(const std::vector<uint8_t> &b, size_t at) {
 }
 size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
 
+}  // namespace
+
 std::vector<uint8_t> read_file(const std::string &file) {
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw Error(file + ": cannot open");
+    if (!in) throw Error(file + ": cannot open" + (errno ? std::string(": ") + std::strerror(errno) : ""));
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Error(file + ": read error");
     return bytes;
 }
-
-}  // namespace
 
 // Header (entry count at 88, directory offset at 264), the entries' data each
 // on an 8-byte boundary, the directory, then the name block.

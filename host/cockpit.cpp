@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "archive/podlib.h"
 #include "assetcodecs/file_library.h"
 #include "host/geo.h"
 #include "host/log.h"
@@ -36,6 +37,22 @@ std::string describe(const Event &e) {
     return text;
 }
 
+// The world database from the folder that holds system/. Naming system/
+// itself is the likely slip, and is said so.
+WorldDb load_world(const fs::path &world) {
+    std::error_code ec;
+    if (!fs::is_directory(world / "system", ec)) {
+        std::string what = world.string() + ": holds no system folder: --world and a scenario's [folders] world name "
+                                            "the folder that holds system/";
+        const auto first_archive = podlib::table_info(podlib::kAllTables[0]).archive_file;
+        const fs::path named = world.has_filename() ? world : world.parent_path();  // "a/system/" as "a/system"
+        if (fs::exists(named / std::string(first_archive), ec))
+            what += ", here " + (named.has_parent_path() ? named.parent_path().string() : std::string("."));
+        throw HostError(what);
+    }
+    return WorldDb::load(world / "system");
+}
+
 }  // namespace
 
 CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults) {
@@ -46,7 +63,7 @@ CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults) {
 }
 
 Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::path &run_folder)
-    : scenario_(scenario), db_(WorldDb::load(paths.world / "system")) {
+    : scenario_(scenario), db_(load_world(paths.world)) {
     plan_ = resolve_route(scenario_, db_, &route_warnings_);
     fs::path run = fs::absolute(run_folder);
     prepare_run_folder(run, paths.world, scenario_, plan_);

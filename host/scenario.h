@@ -37,6 +37,10 @@ struct PanelItem {
     int line = 0;
 };
 
+// The highest latitude, north or south, of a user waypoint or traffic: at a
+// pole every bearing is south and the heading-up map has no north.
+constexpr double kMaxRouteLatitude = 89.0;
+
 // A point of the route: a record of the world by its database key, a record
 // by its identifier (as a flight management system finds it), or a user
 // waypoint at a position.

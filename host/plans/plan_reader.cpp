@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -176,8 +178,9 @@ Plan read_plan(std::string_view text, const std::string &file, Format format) {
 Plan load_plan(const std::filesystem::path &file) {
     std::error_code ec;
     if (std::filesystem::is_directory(file, ec)) throw PlanError(file.string() + ": is a folder, not a flight plan");
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw PlanError(file.string() + ": cannot be read");
+    if (!in) throw PlanError(file.string() + ": cannot be read" + (errno ? std::string(": ") + std::strerror(errno) : ""));
     std::string text;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {

@@ -84,6 +84,25 @@ TEST(Scenario, SyntaxErrorsNameFileAndLine) {
     EXPECT_EQ(error_of("name = \"unterminated\n").rfind("s.toml:1: ", 0), 0u);
 }
 
+TEST(Scenario, SyntaxErrorsInOurWords) {
+    EXPECT_EQ(error_of("name = \"x\"\n\xff\xfe = 1\n"), "s.toml:2: the file is not UTF-8 text");
+    EXPECT_EQ(error_of("name = \"caf\xc3\"\n"), "s.toml:1: the file is not UTF-8 text");
+    EXPECT_EQ(error_of("a = 1\nb = 2\nc = \"\xc0\xaf\"\n"), "s.toml:3: the file is not UTF-8 text") << "overlong";
+    EXPECT_EQ(error_of("a = \"\xe2\x82\xac\"\nb = \"\xed\xa0\x80\"\n"), "s.toml:2: the file is not UTF-8 text")
+        << "a surrogate after a good euro sign";
+    EXPECT_EQ(error_of("[aircraft]\nname = \"a\"\nspeed_kt = 240\n\nspeed_kt = 200\n"),
+              "s.toml:5: 'aircraft.speed_kt' is given twice (first on line 3)");
+    EXPECT_EQ(error_of("name = \"a\"\nname = \"b\"\n"), "s.toml:2: 'name' is given twice (first on line 1)");
+    // The key of the array's last table; a table given twice names itself; a
+    // header inside a multi-line string is text.
+    EXPECT_EQ(error_of("[[route]]\nname = \"A\"\n[[route]]\nname = \"B\"\nname = \"C\"\n"),
+              "s.toml:5: 'route.name' is given twice (first on line 4)");
+    EXPECT_EQ(error_of("[aircraft]\nname = \"a\"\n[world]\n[aircraft]\n"),
+              "s.toml:4: 'aircraft' is given twice (first on line 1)");
+    EXPECT_EQ(error_of("[aircraft]\nnote = \'\'\'\n[world]\n\'\'\'\nname = \"a\"\nname = \"b\"\n"),
+              "s.toml:6: 'aircraft.name' is given twice (first on line 5)");
+}
+
 TEST(Scenario, MeaningErrorsNameFileAndLine) {
     std::string base = kBase;
     EXPECT_EQ(error_of("name = \"t\"\n[[route]]\nkey = \"A\"\n"), "s.toml:1: 'duration' is missing");
@@ -272,6 +291,9 @@ TEST(Scenario, APlanGivenApartReplacesTheRouteAndSaysSo) {
               s.string() + ": warning: its route of 2 points is replaced by the 2 points of " + plan.string());
     EXPECT_EQ(load_error(s, f.dir / "plans/gone.fms"),
               "the plan file " + (f.dir / "plans/gone.fms").string() + " does not exist");
+    // As for [[route]], no point within a degree of a pole.
+    plan = f.write("plans/pole.gpx", "<gpx><rte>\n<rtept lat=\"80\" lon=\"0\"/>\n<rtept lat=\"-89.5\" lon=\"0\"/></rte></gpx>");
+    EXPECT_EQ(load_error(s, plan), plan.string() + ":3: latitude -89.5000 lies beyond 89: at a pole the map has no north");
     // A plan's own warnings come along.
     plan = f.write("plans/sid.fms", "I\n1100 Version\nSID TIL1\nNUMENR 2\n1 XTIL ADEP 0 43 -12\n1 XQUI ADES 0 43 -11\n");
     scenario = load_scenario(s, plan);
@@ -295,7 +317,7 @@ TEST(Scenario, MissingFileIsNamed) {
         load_scenario("/nonexistent/flight.toml");
         FAIL();
     } catch (const ScenarioError &e) {
-        EXPECT_STREQ(e.what(), "/nonexistent/flight.toml: cannot be read");
+        EXPECT_STREQ(e.what(), "/nonexistent/flight.toml: cannot be read: No such file or directory");
     }
 }
 
