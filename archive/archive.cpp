@@ -26,12 +26,37 @@ size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
 }  // namespace
 
 std::vector<uint8_t> read_file(const std::string &file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) throw Error(file + ": is a folder, not an archive");
     errno = 0;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) throw Error(file + ": cannot open" + (errno ? std::string(": ") + std::strerror(errno) : ""));
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw Error(file + ": read error");
+    const std::streamoff size = in.tellg();
+    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0);
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()))) throw Error(file + ": read error");
     return bytes;
+}
+
+void write_file_whole(const std::string &file, const void *data, size_t size) {
+    const std::string partial = file + ".partial";
+    if (std::FILE *f = std::fopen(partial.c_str(), "wb")) {
+        const bool written = std::fwrite(data, 1, size, f) == size;
+        const int write_error = errno;
+        if (std::fclose(f) != 0 || !written) {
+            const int error = written ? errno : write_error;
+            std::remove(partial.c_str());
+            throw Error(file + ": cannot write " + partial + ": " + std::strerror(error));
+        }
+    } else {
+        throw Error(file + ": cannot write " + partial + ": " + std::strerror(errno));
+    }
+    std::error_code ec;
+    std::filesystem::rename(partial, file, ec);
+    if (ec) {
+        std::remove(partial.c_str());
+        throw Error(file + ": cannot replace: " + ec.message());
+    }
 }
 
 // Header (entry count at 88, directory offset at 264), the entries' data each
@@ -68,28 +93,12 @@ void write_archive(const std::string &file, const std::vector<Entry> &entries) {
         name_offset += e.path.size() + 1;
     }
 
-    const std::string partial = file + ".partial";
-    if (std::FILE *f = std::fopen(partial.c_str(), "wb")) {
-        const bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-        const int write_error = errno;
-        if (std::fclose(f) != 0 || !written) {
-            const int error = written ? errno : write_error;
-            std::remove(partial.c_str());
-            throw Error(file + ": cannot write " + partial + ": " + std::strerror(error));
-        }
-    } else {
-        throw Error(file + ": cannot write " + partial + ": " + std::strerror(errno));
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, file, ec);
-    if (ec) {
-        std::remove(partial.c_str());
-        throw Error(file + ": cannot replace: " + ec.message());
-    }
+    write_file_whole(file, out.data(), out.size());
 }
 
-std::vector<EntryInfo> list_archive(const std::string &file) {
-    const std::vector<uint8_t> b = read_file(file);
+namespace {
+
+std::vector<EntryInfo> list_entries(const std::string &file, const std::vector<uint8_t> &b) {
     if (b.size() < kDirectoryAt + 4) throw Error(file + ": too short for an archive header");
     const int64_t count = int32_t(get_u32(b, kEntryCountAt));
     const int64_t directory = get_u32(b, kDirectoryAt);
@@ -113,10 +122,14 @@ std::vector<EntryInfo> list_archive(const std::string &file) {
     return list;
 }
 
+}  // namespace
+
+std::vector<EntryInfo> list_archive(const std::string &file) { return list_entries(file, read_file(file)); }
+
 std::vector<uint8_t> extract_entry(const std::string &file, const std::string &entry_path) {
-    for (const EntryInfo &e : list_archive(file)) {
+    const std::vector<uint8_t> b = read_file(file);
+    for (const EntryInfo &e : list_entries(file, b)) {
         if (e.path != entry_path) continue;
-        const std::vector<uint8_t> b = read_file(file);
         return std::vector<uint8_t>(b.begin() + e.data_offset, b.begin() + e.data_offset + e.size);
     }
     throw Error(file + ": no entry '" + entry_path + "'");

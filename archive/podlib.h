@@ -53,6 +53,10 @@ struct TableInfo {
 const TableInfo &table_info(Table table);
 std::optional<Table> table_by_name(std::string_view name);
 
+// Why a record does not fit its table's fields (key, identifier, name: their
+// lengths and characters); empty when it fits.
+std::string record_fault(Table table, const Record &record);
+
 // A table entry: its 56-byte header and the records. encode throws when a
 // record does not fit its fields; decode when the bytes are not such a table.
 std::vector<uint8_t> encode_table(Table table, const std::vector<Record> &records);
@@ -73,6 +77,10 @@ struct EntryInfo {
     uint32_t data_offset;
     uint32_t size;
 };
+// Writes `size` bytes as `file`, first under a temporary name ("<file>.partial")
+// that is then renamed into place: on any failure the file is left as it was.
+void write_file_whole(const std::string &file, const void *data, size_t size);
+
 // Writes the whole archive under a temporary name and renames it into place:
 // on any failure the file is left as it was.
 void write_archive(const std::string &file, const std::vector<Entry> &entries);

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "archive/cp1252.h"
 #include "archive/csv.h"
 #include "archive/layout.h"
 #include "archive/podlib.h"
@@ -64,40 +65,6 @@ std::string get_text(const uint8_t *p, size_t width) {
     return std::string(s, strnlen(s, width));
 }
 
-// Code page 1252's characters 0x80..0x9F; 0 where the code page has none.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// The code page 1252 byte of a printable character; 0 when it has none.
-unsigned char cp1252_byte(char32_t c) {
-    if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-    for (int i = 0; i < 32; ++i)
-        if (kCp1252High[i] != 0 && kCp1252High[i] == c) return static_cast<unsigned char>(0x80 + i);
-    return 0;
-}
-
-bool cp1252_printable(unsigned char b) { return b >= 0x20 && b != 0x7F && (b < 0x80 || b >= 0xA0 || kCp1252High[b - 0x80]); }
-
-// One UTF-8 sequence at `at`: its character and length, or length 0 when the
-// bytes are not well-formed UTF-8 (overlong forms and surrogates included).
-std::pair<char32_t, size_t> utf8_at(std::string_view s, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char b = byte(at);
-    if (b < 0x80) return {b, 1};
-    const size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-    if (n == 0 || b > 0xF4 || at + n > s.size()) return {0, 0};
-    char32_t c = b & (0x7F >> n);
-    for (size_t i = 1; i < n; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
-        c = c << 6 | (byte(at + i) & 0x3F);
-    }
-    const char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < least[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
-    return {c, n};
-}
-
 // What a text field may hold: printable ASCII (names also the other
 // printable characters of code page 1252), at most `max` bytes. An empty
 // result means the text fits.
@@ -126,12 +93,6 @@ std::string check_identifier(Table t, const std::string &v) {
 
 std::string check_name(Table t, const std::string &v) { return check_text("name", v, table_info(t).name_max, true); }
 
-std::string check_record(Table t, const Record &r) {
-    for (std::string e : {check_key(t, r.key), check_identifier(t, r.identifier), check_name(t, r.name)})
-        if (!e.empty()) return e;
-    return {};
-}
-
 std::string shortest(double v) {
     char buf[32];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
@@ -154,6 +115,12 @@ std::optional<NavaidKind> kind_by_name(std::string_view name) {
 
 const TableInfo &table_info(Table t) { return kTables[size_t(t)]; }
 
+std::string record_fault(Table t, const Record &r) {
+    for (std::string e : {check_key(t, r.key), check_identifier(t, r.identifier), check_name(t, r.name)})
+        if (!e.empty()) return e;
+    return {};
+}
+
 std::optional<Table> table_by_name(std::string_view name) {
     for (size_t i = 0; i < kTables.size(); ++i)
         if (kTables[i].name == name) return Table(i);
@@ -169,7 +136,7 @@ std::vector<uint8_t> encode_table(Table t, const std::vector<Record> &records) {
     put_u32(&out[kRecordSizeAt], uint32_t(size));
     for (size_t i = 0; i < records.size(); ++i) {
         const Record &r = records[i];
-        if (std::string e = check_record(t, r); !e.empty()) throw Error("record " + std::to_string(i + 1) + ": " + e);
+        if (std::string e = record_fault(t, r); !e.empty()) throw Error("record " + std::to_string(i + 1) + ": " + e);
         uint8_t *p = &out[kHeaderSize + i * size];
         std::memcpy(p + L.key, r.key.data(), r.key.size());
         std::memcpy(p + L.identifier, r.identifier.data(), r.identifier.size());
@@ -316,26 +283,6 @@ std::vector<Record> read_table_csv(Table t, const std::string &file) {
 }
 
 namespace {
-
-// Code page 1252 text as UTF-8; a byte the code page leaves undefined
-// becomes U+FFFD.
-std::string utf8_from_cp1252(const std::string &s) {
-    std::string out;
-    for (unsigned char b : s) {
-        const char32_t c = b < 0x80 || b >= 0xA0 ? char32_t(b) : kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | c >> 6);
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | c >> 12);
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::string csv_text(const std::string &s) {
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;

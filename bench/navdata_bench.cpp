@@ -152,6 +152,48 @@ void BM_LoadTablesNewMemory(benchmark::State &state) {
 }
 BENCHMARK(BM_LoadTablesNewMemory)->Unit(benchmark::kMillisecond);
 
+// The same over the whole earth's archives (the world scripts/world imports),
+// read from that world's folder; skipped without it.
+class InEarthFolder {
+public:
+    explicit InEarthFolder(benchmark::State &state) : previous_(std::filesystem::current_path()) {
+        world();  // the synthetic world's folder is left again below
+        if (!std::filesystem::exists(std::filesystem::path(BENCH_EARTH) / "system" / "waypoint.pod")) {
+            state.SkipWithError("no whole-earth world in " BENCH_EARTH ": scripts/world imports it");
+            return;
+        }
+        std::filesystem::current_path(BENCH_EARTH);
+        ok_ = true;
+    }
+    ~InEarthFolder() { std::filesystem::current_path(previous_); }
+    bool ok() const { return ok_; }
+
+private:
+    std::filesystem::path previous_;
+    bool ok_ = false;
+};
+
+void BM_FreadEarthArchives(benchmark::State &state) {
+    InEarthFolder earth(state);
+    if (!earth.ok()) return;
+    std::vector<char> buffer;
+    int64_t bytes = 0;
+    for (auto _ : state) bytes += fread_archives(buffer);
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_FreadEarthArchives)->Unit(benchmark::kMillisecond);
+
+// What the display's on_global_start does: the three loaders, into the lists
+// of the previous load.
+void BM_LoadEarthTables(benchmark::State &state) {
+    InEarthFolder earth(state);
+    if (!earth.ok()) return;
+    navdata::NavData nav;
+    for (auto _ : state) benchmark::DoNotOptimize(nav.load_airports() + nav.load_navaids() + nav.load_waypoints());
+    state.counters["records"] = double(nav.airports().size() + nav.navaids().size() + nav.waypoints().size());
+}
+BENCHMARK(BM_LoadEarthTables)->Unit(benchmark::kMillisecond);
+
 void BM_ReadFlightPlan(benchmark::State &state) {
     world();
     navdata::NavData nav;

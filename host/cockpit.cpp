@@ -62,8 +62,36 @@ CockpitPaths scenario_paths(const Scenario &scenario, CockpitPaths defaults) {
     return defaults;
 }
 
+// Over an imported world whose manifest names a magnetic model, the variation
+// comes from that model at the scenario's date, or at the date the world's
+// records got theirs; otherwise it is weighted from the nearest records.
+void Cockpit::choose_variation(const fs::path &world) {
+    const auto &manifest = db_.manifest();
+    world_text_ = world.string() + ": " + (manifest ? podlib::describe(*manifest) : "no manifest (a world made from CSV)");
+    variation_text_ = "weighted from the four nearest records";
+    if (!manifest || manifest->magnetic_model.empty()) return;
+    const std::string file = (world / "system" / podlib::kManifestFile).string();
+    const magnetic::Model *model = magnetic::model_named(manifest->magnetic_model);
+    if (model == nullptr)
+        throw HostError(file + ": the magnetic model '" + manifest->magnetic_model + "' is not one this host knows (" +
+                        std::string(magnetic::wmm2025().name()) + ")");
+    std::optional<magnetic::Date> date = scenario_.date;
+    if (!date) date = magnetic::parse_date(manifest->magnetic_date);
+    if (!date) throw HostError(file + ": the variation's date '" + manifest->magnetic_date + "' is not a date (YYYY-MM-DD)");
+    if (!model->covers(*date)) {
+        const std::string what = "the date " + magnetic::date_text(*date) + " lies outside the years of the world's magnetic model " +
+                                 std::string(model->name()) + " (" + magnetic::date_text(model->first_day()) +
+                                 " to the day before " + magnetic::date_text(model->end_day()) + ")";
+        if (scenario_.date) fail_at(scenario_, scenario_.date_line, what);
+        throw HostError(file + ": " + what);
+    }
+    db_.use_model(*model, *date);
+    variation_text_ = std::string(model->name()) + " at " + magnetic::date_text(*date);
+}
+
 Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::path &run_folder)
     : scenario_(scenario), db_(load_world(paths.world)) {
+    choose_variation(paths.world);
     plan_ = resolve_route(scenario_, db_, &route_warnings_);
     fs::path run = fs::absolute(run_folder);
     prepare_run_folder(run, paths.world, scenario_, plan_);
@@ -158,7 +186,7 @@ void Cockpit::update_world() {
     user.ground_speed_fps = float(s.ground_speed_fps);
     nearby_timer_ -= scenario_.step;
     if (nearby_timer_ <= 0) {
-        db_.fill_nearby(world, s.position, scenario_.radius_nm);
+        world.pending_nearby = [this, at = s.position](World &w) { db_.fill_nearby(w, at, scenario_.radius_nm); };
         nearby_timer_ = kNearbyRefreshSeconds;
     }
 }
@@ -220,9 +248,10 @@ void Cockpit::draw_gauges() {
     for (size_t n = 0; n < panel_.gauges.size(); ++n) {
         GaugeView &g = panel_.gauges[n];
         drawing_ = n;
-        g.shown = g.instance->draw(g.surface);
-        g.keyed = host_->presented().keyed;
-        g.key = host_->presented().key;
+        const Presentation shown = g.instance->draw(g.surface);
+        g.shown = shown.presented;
+        g.keyed = shown.keyed;
+        g.key = shown.key;
         if (g.shown) ++g.frames_shown;
     }
     drawing_ = SIZE_MAX;

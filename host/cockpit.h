@@ -74,13 +74,18 @@ public:
 
     Host &host() { return *host_; }
     const Flight &flight() const { return *flight_; }
+    const WorldDb &world_db() const { return db_; }
+    // The world flown over, for people: its folder and what its manifest
+    // says; and where the variation comes from.
+    const std::string &world_text() const { return world_text_; }
+    const std::string &variation_text() const { return variation_text_; }
     const std::vector<PlanWaypoint> &plan() const { return plan_; }
     // "file:line: warning: ..." for the route's points the world lacks.
     const std::vector<std::string> &route_warnings() const { return route_warnings_; }
-    const WorldDb &world_db() const { return db_; }
     FlightLog &log() { return log_; }
 
 private:
+    void choose_variation(const std::filesystem::path &world);
     void update_world();
     void draw_gauges();
     void observe();  // host state changes into the flight log
@@ -88,6 +93,7 @@ private:
 
     Scenario scenario_;
     WorldDb db_;
+    std::string world_text_, variation_text_;
     std::vector<PlanWaypoint> plan_;
     std::vector<std::string> route_warnings_;
     std::unique_ptr<Flight> flight_;

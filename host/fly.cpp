@@ -80,8 +80,11 @@ FlyResult fly(const FlyOptions &options) {
     result.out = out;
     auto record = [&](const fs::path &rel) { result.files.push_back(rel); };
     {
-        Cockpit cockpit(scenario, scenario_paths(scenario, options.paths), staging.path() / "run");
+        const CockpitPaths paths = scenario_paths(scenario, options.paths);
+        const fs::path world_folder = fs::absolute(paths.world).lexically_normal();  // before the cockpit enters its run folder
+        Cockpit cockpit(scenario, paths, staging.path() / "run");
         warnings.insert(warnings.end(), cockpit.route_warnings().begin(), cockpit.route_warnings().end());
+        if (options.note) options.note("world " + cockpit.world_text() + "\nvariation " + cockpit.variation_text());
         if (options.warn)
             for (const std::string &w : warnings) options.warn(w);
         check_stop();
@@ -129,6 +132,10 @@ FlyResult fly(const FlyOptions &options) {
         for (const auto &p : log.section("problems")) result.problems.push_back(p.get<std::string>());
         log.set("scenario", {{"file", scenario.file}, {"name", scenario.name}});
         log.set("warnings", warnings);
+        const auto &manifest = cockpit.world_db().manifest();
+        log.set("world", {{"folder", world_folder.string()},
+                          {"manifest", manifest ? nlohmann::json(podlib::describe(*manifest)) : nlohmann::json()},
+                          {"variation", cockpit.variation_text()}});
         log.set("step", scenario.step);
         log.set("frames", result.frames);
         log.set("seconds", result.simulated_seconds);

@@ -26,6 +26,8 @@ struct FlyOptions {
     // Warnings of the scenario and its route ("file:line: warning: ..."),
     // before it flies.
     std::function<void(const std::string &)> warn;
+    // What the flight is about to fly over: the world and its variation.
+    std::function<void(const std::string &)> note;
 };
 
 // A flight stopped by a signal: nothing was written.

@@ -23,26 +23,44 @@ void position_vector(const GeoPosition &from, const GeoPosition &to, double out[
     position_vector(from, to, out, trig);
 }
 
-// The bearing's two terms also give the distance: the central angle is the
-// angle between the two unit vectors, whose cross and dot products they are.
-// atan2 of the two keeps full precision from a few feet to the antipode,
-// with four trigonometric evaluations instead of the haversine's eight.
-void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3], LatitudeTrig &from_trig) {
+namespace {
+
+// The terms of a great circle from one position to another: y and x give the
+// initial bearing (atan2(y, x)); sqrt(x² + y²) and z, the sine and cosine of
+// the central angle, the distance.
+struct CircleTerms {
+    double x, y, z;
+};
+
+CircleTerms circle_terms(const GeoPosition &from, const GeoPosition &to, LatitudeTrig &from_trig) {
     const double p1 = to_radians_arcsec(from.latitude), p2 = to_radians_arcsec(to.latitude);
     const double dl = to_radians_arcsec(to.longitude - from.longitude);
     double s1, c1;
     from_trig.of(p1, s1, c1);
     const double s2 = std::sin(p2), c2 = std::cos(p2);
     const double sl = std::sin(dl), cl = std::cos(dl);
-    const double y = sl * c2;
-    const double x = c1 * s2 - s1 * c2 * cl;
-    const double z = s1 * s2 + c1 * c2 * cl;
+    return {c1 * s2 - s1 * c2 * cl, sl * c2, s1 * s2 + c1 * c2 * cl};
+}
+
+}  // namespace
+
+// The bearing's two terms also give the distance: the central angle is the
+// angle between the two unit vectors, whose cross and dot products they are.
+// atan2 of the two keeps full precision from a few feet to the antipode,
+// with four trigonometric evaluations instead of the haversine's eight.
+void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3], LatitudeTrig &from_trig) {
+    const auto [x, y, z] = circle_terms(from, to, from_trig);
     double bearing = std::atan2(y, x);
     if (bearing < 0) bearing += 2 * kPi;
     const double distance = kEarthRadiusFeet * std::atan2(std::sqrt(x * x + y * y), z);
     out[0] = to.altitude - from.altitude;
     out[1] = distance > 0 ? bearing : 0.0;
     out[2] = distance;
+}
+
+double distance_feet(const GeoPosition &from, const GeoPosition &to, LatitudeTrig &from_trig) {
+    const auto [x, y, z] = circle_terms(from, to, from_trig);
+    return kEarthRadiusFeet * std::atan2(std::sqrt(x * x + y * y), z);
 }
 
 GeoPosition move_along(const GeoPosition &from, double bearing, double feet) {

@@ -39,6 +39,8 @@ private:
     double latitude_ = 0.0, sine_ = 0.0, cosine_ = 1.0;
 };
 void position_vector(const GeoPosition &from, const GeoPosition &to, double out[3], LatitudeTrig &from_trig);
+// The distance alone, in feet: the same value position_vector gives.
+double distance_feet(const GeoPosition &from, const GeoPosition &to, LatitudeTrig &from_trig);
 
 // The position reached from `from` after `feet` along the true bearing
 // `bearing` (radians); the altitude is carried along.

@@ -130,10 +130,12 @@ int list(const std::string &dir, const std::filesystem::path &assets) {
 
 
 void warn(const std::string &what) { std::fprintf(stderr, "panelhost: %s\n", what.c_str()); }
+void note(const std::string &what) { std::printf("%s\n", what.c_str()); }
 
 int fly(panelhost::FlyOptions options, bool quiet) {
     options.stop = &g_stop_signal;
     options.warn = warn;
+    if (!quiet) options.note = note;
     catch_stop_signals();
     panelhost::FlyResult r;
     try {

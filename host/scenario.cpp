@@ -380,6 +380,17 @@ Scenario read(const toml::table &doc, const std::string &file) {
     s.name = root.string("name", "flight");
     s.duration = root.ranged("duration", 0, 1e6);
     s.step = root.ranged("step", 1e-3, 1.0, 1.0 / 30.0);
+    if (const toml::node *n = root.raw("date")) {
+        // A TOML date (date = 2026-06-01) or the same as a string.
+        std::optional<magnetic::Date> d;
+        if (auto v = n->value_exact<toml::date>())
+            d = magnetic::parse_date(magnetic::date_text({int(v->year), int(v->month), int(v->day)}));
+        else if (auto t = n->value_exact<std::string>())
+            d = magnetic::parse_date(*t);
+        if (!d) root.fail(*n, "'date' must be a day of the calendar, YYYY-MM-DD");
+        s.date = d;
+        s.date_line = line_of(*n);
+    }
 
     std::filesystem::path base = std::filesystem::path(file).parent_path();
     Table folders = root.sub("folders");

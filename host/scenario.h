@@ -14,6 +14,7 @@
 #include "frame/message.h"
 #include "host/message_bus.h"
 #include "host/plans/plan_reader.h"
+#include "magnetic/model.h"
 
 namespace panelhost {
 
@@ -97,6 +98,10 @@ struct Scenario {
 
     double step = 1.0 / 30.0;  // seconds per frame
     double duration = 0;       // seconds flown
+    // The day flown: the magnetic model of an imported world is evaluated at
+    // it (by default at the date the world's variation was computed for).
+    std::optional<magnetic::Date> date;
+    int date_line = 0;
 
     std::string aircraft = "User aircraft";  // the user aircraft's name
     std::string model = "aircraft";          // base name of its night models

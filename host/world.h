@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,6 +78,16 @@ public:
     std::vector<NearbyAirport> nearby_airports;
     std::vector<NearbyNavaid> nearby_navaids;
     std::vector<NearbyPoint> nearby_points;
+    // A refresh of the nearby lists that was due and not yet made: it is made
+    // when a list is next handed out, so that a refresh nobody reads before
+    // the next one costs nothing (over the whole earth, thousands of records).
+    std::function<void(World &)> pending_nearby;
+    void settle_nearby() {
+        if (!pending_nearby) return;
+        auto refresh = std::move(pending_nearby);
+        pending_nearby = nullptr;
+        refresh(*this);
+    }
 
 private:
     std::vector<std::unique_ptr<SimObject>> objects_;  // null where removed

@@ -29,4 +29,18 @@ grep -q "^live panel of From elsewhere on http://127.0.0.1:" live.out || fail "s
 kill -TERM "$pid" 2>/dev/null || true
 wait "$pid" || true
 
+# scripts/world over a folder of a simulator's own files, into a folder named
+# from here: a newer nav.dat under "Custom Data" is taken before the default one.
+mkdir -p "mysim/Resources/default data" "mysim/Custom Data"
+cp "$root/tests/world/excerpts/apt1100.dat" mysim/apt.dat
+cp "$root/tests/world/excerpts/nav810.dat" "mysim/Resources/default data/earth_nav.dat"
+cp "$root/tests/world/excerpts/nav1100.dat" "mysim/Custom Data/earth_nav.dat"
+cp "$root/tests/world/excerpts/fix1101.dat" "mysim/Custom Data/earth_fix.dat"
+"$root/scripts/world" --from mysim --out worlds/mine --date 2026-06-01 >world.out 2>&1 ||
+  fail "scripts/world --from mysim: $(tail -3 world.out)"
+[[ -f worlds/mine/system/world.json && -f worlds/mine/system/waypoint.pod ]] || fail "scripts/world did not write ./worlds/mine"
+grep -q "Custom Data/earth_nav.dat: X-Plane nav.dat 1100" world.out || fail "scripts/world did not take Custom Data's nav.dat: $(cat world.out)"
+grep -q "^airpvarmag.pod: 4 airports" world.out || fail "scripts/world did not print the counts: $(cat world.out)"
+grep -q -- "--world $work/worlds/mine\$" world.out || fail "scripts/world did not print the command to fly over it: $(tail -2 world.out)"
+
 finish

@@ -63,7 +63,7 @@ chmod +x "$stub/bin/"*
 
 # Every package of the job's lists, as scripts/setup names them.
 packages() { sed -n '/^build=(/,/^)/p; /^live=(/,/^)/p; /^fuzz=(/,/^)/p; /^linux_i686=(/,/^)/p;
-                     /^windows_i686=(/,/^)/p; /^wine=(/,/^)/p; /^browser=(/,/^)/p' "$root/scripts/setup" |
+                     /^windows_i686=(/,/^)/p; /^wine=(/,/^)/p; /^browser=(/,/^)/p; /^world=(/,/^)/p' "$root/scripts/setup" |
              grep -E '^  [a-z0-9]' | sed 's/^ *//' | sort -u; }
 
 # setup JOB: runs scripts/setup with the stand-ins; output in $work/out.

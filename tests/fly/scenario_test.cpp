@@ -323,3 +323,19 @@ TEST(Scenario, MissingFileIsNamed) {
 
 }  // namespace
 }  // namespace panelhost
+
+namespace panelhost {
+namespace {
+
+TEST(Scenario, DateIsADayOfTheCalendar) {
+    EXPECT_FALSE(parse_scenario(kBase, "s.toml").date);
+    Scenario s = parse_scenario("date = 2026-06-01\n" + std::string(kBase), "s.toml");
+    EXPECT_EQ(s.date, (magnetic::Date{2026, 6, 1}));
+    EXPECT_EQ(s.date_line, 1);
+    EXPECT_EQ(parse_scenario(std::string(kBase).insert(11, "date = \"2027-01-31\"\n"), "s.toml").date, (magnetic::Date{2027, 1, 31}));
+    for (const char *bad : {"date = \"2026-02-30\"\n", "date = 20260601\n", "date = 2026-06-01T10:00:00\n", "date = \"June\"\n"})
+        EXPECT_EQ(error_of(bad + std::string(kBase)), "s.toml:1: 'date' must be a day of the calendar, YYYY-MM-DD") << bad;
+}
+
+}  // namespace
+}  // namespace panelhost

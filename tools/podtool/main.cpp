@@ -1,5 +1,6 @@
 // podtool: builds the host's navigation archives from CSV, lists and extracts them.
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "archive/podlib.h"
+#include "tools/navimport/navimport.h"
 
 namespace {
 
@@ -25,6 +27,9 @@ std::string usage() {
     text.append("  podtool build <").append(names).append("> <table.csv> <archive.pod>\n");
     text.append("  podtool world <csv-folder> <system-folder>\n");
     text.append("      ").append(csvs).append(" -> ").append(archives).append("\n");
+    text.append("  podtool import <system-folder> <file>... [--date YYYY-MM-DD]\n");
+    text.append("      X-Plane apt.dat, nav.dat, fix.dat (plain or .gz), OurAirports airports.csv, navaids.csv\n");
+    text.append("      -> ").append(archives).append(", world.json\n");
     text.append("  podtool list <archive.pod>\n");
     text.append("  podtool extract <archive.pod> <entry-path> <out-file>\n");
     text.append("  podtool dump <").append(names).append("> <archive.pod>\n");
@@ -48,6 +53,41 @@ podlib::Entry table_entry(podlib::Table t, const std::string &csv) {
     return {std::string(podlib::table_info(t).entry_path), podlib::encode_table(t, podlib::read_table_csv(t, csv))};
 }
 
+// The day as the calendar of this machine has it, in UTC.
+magnetic::Date today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday};
+}
+
+// podtool import <system-folder> <file>... [--date YYYY-MM-DD]
+void import_world(int argc, char **argv) {
+    std::vector<std::string> files;
+    navimport::ImportOptions options;
+    options.import_date = options.variation_date = today();
+    for (int i = 3; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--date") {
+            if (i + 1 >= argc) throw podlib::Error("--date needs a date, YYYY-MM-DD");
+            const auto date = magnetic::parse_date(argv[++i]);
+            if (!date) throw podlib::Error(std::string("--date: '") + argv[i] + "' is not a date (YYYY-MM-DD)");
+            options.variation_date = *date;
+        } else {
+            files.push_back(a);
+        }
+    }
+    const magnetic::Model &model = magnetic::wmm2025();
+    if (!model.covers(options.variation_date))
+        throw podlib::Error("the magnetic model " + std::string(model.name()) + " covers " +
+                            magnetic::date_text(model.first_day()) + " to the day before " +
+                            magnetic::date_text(model.end_day()) + ", not " + magnetic::date_text(options.variation_date) +
+                            ": give --date within it");
+    const navimport::World world = navimport::import_files(files, options);
+    navimport::write_world(argv[2], world);
+    std::cout << navimport::summary(world) << "written into " << argv[2] << "\n";
+}
+
 int run(int argc, char **argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if ((command == "--help" || command == "-h" || command == "help") && argc == 2) {
@@ -69,6 +109,8 @@ int run(int argc, char **argv) {
         std::filesystem::create_directories(out, ec);
         if (ec) throw podlib::Error(out + ": cannot create the folder: " + ec.message());
         for (const auto &[file, entry] : archives) podlib::write_archive(file, {entry});
+    } else if (command == "import" && argc >= 4) {
+        import_world(argc, argv);
     } else if (command == "list" && argc == 3) {
         for (const auto &e : podlib::list_archive(argv[2]))
             std::cout << e.data_offset << '\t' << e.size << '\t' << e.path << '\n';
@@ -90,8 +132,8 @@ int run(int argc, char **argv) {
         }
         podlib::write_archive(argv[2], entries);
     } else {
-        const bool known = command == "build" || command == "world" || command == "list" || command == "extract" ||
-                           command == "dump" || command == "pack";
+        const bool known = command == "build" || command == "world" || command == "import" || command == "list" ||
+                           command == "extract" || command == "dump" || command == "pack";
         if (known)
             std::cerr << "podtool: wrong number of arguments for '" << command << "'\n";
         else if (!command.empty())

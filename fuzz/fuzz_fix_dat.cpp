@@ -1,0 +1,7 @@
+// The X-Plane fix.dat reader (and the fitting of its records) on any bytes.
+#include "fuzz/fuzz_import.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    fuzz_import(navimport::Format::fix_dat, data, size);
+    return 0;
+}
