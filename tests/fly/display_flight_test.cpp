@@ -15,6 +15,7 @@
 
 #include "host/geo.h"
 #include "host/plan_file.h"
+#include "host/route.h"
 #include "host/world_db.h"
 #include "tests/fly/fly_support.h"
 
@@ -518,6 +519,30 @@ TEST(DisplayFlight, RealBayFromAPlanFile) {
     for (const PlanWaypoint &w : r.route) kinds.push_back(w.kind);
     EXPECT_EQ(kinds, (std::vector<PlanWaypoint::Kind>{PlanWaypoint::kAirport, PlanWaypoint::kNavaid, PlanWaypoint::kWaypoint,
                                                       PlanWaypoint::kUser, PlanWaypoint::kAirport}));
+}
+
+TEST(DisplayFlight, RealPlanOfTheMicrosoftFormReplacesTheRoute) {
+    NEEDS_EARTH();
+    // --plan over the London scenario: the .pln's points, in degrees, minutes
+    // and seconds, are each the world's own record, with no warning but the
+    // one saying that the route was replaced.
+    const fs::path data(FLY_TEST_DATA);
+    Scenario scenario = load_scenario(data / "scenarios" / "london-terminal.toml", data / "plans" / "EGLC-EGLL.pln");
+    ASSERT_EQ(scenario.warnings.size(), 1u);
+    EXPECT_NE(scenario.warnings[0].find("is replaced by the 4 points of"), std::string::npos) << scenario.warnings[0];
+    std::vector<std::string> warnings;
+    const std::vector<PlanWaypoint> plan = resolve_route(scenario, WorldDb::load(earth_paths()->world / "system"), &warnings);
+    EXPECT_TRUE(warnings.empty()) << warnings[0];
+    std::vector<std::string> names;
+    std::vector<PlanWaypoint::Kind> kinds;
+    for (const PlanWaypoint &w : plan) names.push_back(w.name), kinds.push_back(w.kind);
+    EXPECT_EQ(names, (std::vector<std::string>{"EGLC", "BIG", "OCK", "EGLL"}));
+    EXPECT_EQ(kinds, (std::vector<PlanWaypoint::Kind>{PlanWaypoint::kAirport, PlanWaypoint::kNavaid, PlanWaypoint::kNavaid,
+                                                      PlanWaypoint::kAirport}));
+    // The Biggin VOR-DME south of London, not a BIG of another country.
+    ASSERT_EQ(plan.size(), 4u);
+    EXPECT_NEAR(latitude_degrees(plan[1].position), 51.33, 0.02);
+    EXPECT_NEAR(longitude_degrees(plan[1].position), 0.03, 0.02);
 }
 
 TEST(DisplayFlight, OneLegPlan) {
