@@ -68,6 +68,7 @@ std::vector<Route> routes(LiveSession &s, ReadyFrames &frames) {
     return {
         {"GET", "/", &page},
         {"GET", "/api/panel", [&s](const HttpRequest &) { return json_reply(200, s.description()); }},
+        {"GET", "/api/map", [&s](const HttpRequest &) { return HttpReply{200, "image/png", s.map_png(), {}, {}}; }},
         {"GET", "/api/status", [&s](const HttpRequest &) { return status(s); }},
         {"GET", "/api/frame", [&frames](const HttpRequest &r) { return frame(frames, r); }},
         command("/api/click", s, &parse_click),

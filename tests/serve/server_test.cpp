@@ -60,6 +60,11 @@ TEST_F(ServerTest, ServesThePageThePanelAndItsFrames) {
     EXPECT_EQ(panel["gauges"][0]["name"], "display");
     EXPECT_EQ(panel["gauges"][0]["width"], 206);
 
+    Answer map = get("/api/map");
+    ASSERT_EQ(map.status, 200);
+    EXPECT_EQ(map.header("Content-Type"), "image/png");
+    EXPECT_EQ(map.body.substr(1, 3), "PNG");
+
     Answer frame = get("/api/frame?after=-1");
     ASSERT_EQ(frame.status, 200);
     EXPECT_EQ(frame.header("Content-Type"), "image/png");
