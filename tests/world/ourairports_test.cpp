@@ -12,13 +12,6 @@
 namespace {
 using namespace world_test;
 
-std::string text_of(const std::string &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(OurAirports, Airports) {
     const navimport::World w = import({"airports.csv"});
     EXPECT_EQ(w.manifest.sources[0].format, "OurAirports airports.csv");
