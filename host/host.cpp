@@ -371,7 +371,10 @@ void put(uint8_t *node, size_t offset, T v) {
 // pointer at the record's fixed offset.
 void *Host::make_list(int kind) {
     using namespace hostlist;
-    world_.settle_nearby();
+    world_.settle_nearby(kind == kEntryGetAirportList ? World::kAirportList
+                         : kind == kEntryGetNavaidList ? World::kNavaidList
+                         : kind == kEntryGetPointList  ? World::kPointList
+                                                       : 0u);
     HandedList list{kind, {}};
     size_t next_offset = 0;
     auto node = [&](size_t next) {
