@@ -23,19 +23,20 @@ uint32_t get_u32(const std::vector<uint8_t> &b, size_t at) {
 }
 size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
 
+}  // namespace
+
 std::vector<uint8_t> read_file(const std::string &file) {
     std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) throw Error(file + ": is a folder, not an archive");
+    if (std::filesystem::is_directory(file, ec)) throw Error(file + ": is a folder, not a file");
+    errno = 0;
     std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) throw Error(file + ": cannot open");
+    if (!in) throw Error(file + ": cannot open" + (errno ? std::string(": ") + std::strerror(errno) : ""));
     const std::streamoff size = in.tellg();
     std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0);
     in.seekg(0);
     if (!in.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()))) throw Error(file + ": read error");
     return bytes;
 }
-
-}  // namespace
 
 void write_file_whole(const std::string &file, const void *data, size_t size) {
     const std::string partial = file + ".partial";

@@ -87,4 +87,8 @@ void write_archive(const std::string &file, const std::vector<Entry> &entries);
 std::vector<EntryInfo> list_archive(const std::string &file);
 std::vector<uint8_t> extract_entry(const std::string &file, const std::string &entry_path);
 
+// The whole file; an Error names it and the system's reason when it cannot
+// be opened or read.
+std::vector<uint8_t> read_file(const std::string &file);
+
 }  // namespace podlib

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -279,12 +278,8 @@ std::vector<Record> parse_table_csv(Table t, std::string_view text, const std::s
 }
 
 std::vector<Record> read_table_csv(Table t, const std::string &file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw Error(file + ": cannot open");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw Error(file + ": read error");
-    return parse_table_csv(t, text.str(), file);
+    const std::vector<uint8_t> bytes = read_file(file);
+    return parse_table_csv(t, std::string(bytes.begin(), bytes.end()), file);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "archive/podlib.h"
 #include "assetcodecs/file_library.h"
 #include "host/geo.h"
 #include "host/log.h"
@@ -34,6 +35,22 @@ std::string describe(const Event &e) {
     case Event::kAutopilot: std::snprintf(text, sizeof text, "autopilot %s", e.on ? "on" : "off"); break;
     }
     return text;
+}
+
+// The world database from the folder that holds system/. Naming system/
+// itself is the likely slip, and is said so.
+WorldDb load_world(const fs::path &world) {
+    std::error_code ec;
+    if (!fs::is_directory(world / "system", ec)) {
+        std::string what = world.string() + ": holds no system folder: --world and a scenario's [folders] world name "
+                                            "the folder that holds system/";
+        const auto first_archive = podlib::table_info(podlib::kAllTables[0]).archive_file;
+        const fs::path named = world.has_filename() ? world : world.parent_path();  // "a/system/" as "a/system"
+        if (fs::exists(named / std::string(first_archive), ec))
+            what += ", here " + (named.has_parent_path() ? named.parent_path().string() : std::string("."));
+        throw HostError(what);
+    }
+    return WorldDb::load(world / "system");
 }
 
 }  // namespace
@@ -73,7 +90,7 @@ void Cockpit::choose_variation(const fs::path &world) {
 }
 
 Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::path &run_folder)
-    : scenario_(scenario), db_(WorldDb::load(paths.world / "system")) {
+    : scenario_(scenario), db_(load_world(paths.world)) {
     choose_variation(paths.world);
     plan_ = resolve_route(scenario_, db_);
     fs::path run = fs::absolute(run_folder);

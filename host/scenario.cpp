@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -427,6 +429,102 @@ Scenario read(const toml::table &doc, const std::string &file) {
     return s;
 }
 
+// The lines of a text before line `line` (counted from 1).
+std::string lines_before(const std::string &text, int line) {
+    size_t cut = 0;
+    for (int n = 1; n < line; ++n) {
+        const size_t end = text.find('\n', cut);
+        if (end == std::string::npos) return text;
+        cut = end + 1;
+    }
+    return text.substr(0, cut);
+}
+
+// The path of the last table header of a TOML text, "" when it has none.
+// Lines inside multi-line strings are text, not headers.
+std::string last_table(const std::string &text) {
+    std::istringstream in(text);
+    std::string l, path;
+    bool in_string = false;
+    while (std::getline(in, l)) {
+        size_t quotes = 0;
+        for (const char *q : {"\"\"\"", "'''"})
+            for (size_t at = l.find(q); at != std::string::npos; at = l.find(q, at + 3)) ++quotes;
+        const bool text_line = in_string || quotes > 0;
+        if (quotes % 2) in_string = !in_string;
+        const size_t open = l.find_first_not_of(" \t");
+        if (text_line || open == std::string::npos || l[open] != '[') continue;
+        const size_t begin = l.find_first_not_of("[ ", open), end = l.find(']', begin);
+        if (begin == std::string::npos || end == std::string::npos) continue;
+        path = l.substr(begin, end - begin);
+        path.erase(path.find_last_not_of(' ') + 1);
+    }
+    return path;
+}
+
+// The line where a dotted path is given in a TOML text; 0 when it cannot be
+// told. Of an array of tables, its last table.
+int line_of_path(const std::string &text, const std::string &path) {
+    try {
+        const toml::table doc = toml::parse(text);
+        const toml::node *node = &doc;
+        std::istringstream segments(path);
+        for (std::string key; node && std::getline(segments, key, '.');) {
+            if (const toml::array *a = node->as_array(); a && !a->empty()) node = &a->back();
+            const toml::table *t = node->as_table();
+            node = t ? t->get(key) : nullptr;
+        }
+        return node ? line_of(*node) : 0;
+    } catch (const toml::parse_error &) {
+        return 0;
+    }
+}
+
+// The line (from 1) of the first byte that does not belong to well-formed
+// UTF-8; 0 when there is none.
+int bad_utf8_line(const std::string &text) {
+    int line = 1;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return i + k < text.size() ? uint8_t(text[i + k]) : uint8_t(0); };
+        const uint8_t c = byte(0);
+        const size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (n == 0) return line;
+        // The second byte's range rules out overlong forms, surrogates and
+        // code points past U+10FFFF.
+        const uint8_t lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80, hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        if (n > 1 && (byte(1) < lo || byte(1) > hi)) return line;
+        for (size_t k = 2; k < n; ++k)
+            if ((byte(k) & 0xC0) != 0x80) return line;
+        if (c == '\n') ++line;
+        i += n;
+    }
+    return 0;
+}
+
+// The TOML library's words for what a person gets wrong, in ours, and the
+// line they are about.
+std::string parse_fault(const toml::parse_error &e, const std::string &text, int &line) {
+    const std::string d(e.description());
+    line = int(e.source().begin.line);
+    if (d.find("utf-8") != std::string::npos) {
+        if (const int bad = bad_utf8_line(text)) line = bad;
+        return "the file is not UTF-8 text";
+    }
+    const size_t redefine = d.find("cannot redefine existing ");
+    const size_t open = d.find('\'', redefine), close = d.find('\'', open + 1);
+    if (redefine == std::string::npos || close == std::string::npos) return d;
+    const std::string before = lines_before(text, line);
+    std::string path = d.substr(open + 1, close - open - 1);
+    // A key given twice is named with its table; a table header given twice
+    // names itself.
+    const bool header = d.find(" as table") != std::string::npos ||
+                        d.find(" as array-of-tables") != std::string::npos ||
+                        d.find("redefine existing table") != std::string::npos;
+    if (const std::string table = header ? "" : last_table(before); !table.empty()) path = table + "." + path;
+    const int first = line_of_path(before, path);
+    return "'" + path + "' is given twice" + (first > 0 ? " (first on line " + std::to_string(first) + ")" : "");
+}
+
 }  // namespace
 
 Scenario parse_scenario(const std::string &text, const std::string &file) {
@@ -434,7 +532,9 @@ Scenario parse_scenario(const std::string &text, const std::string &file) {
         toml::table doc = toml::parse(text, file);
         return read(doc, file);
     } catch (const toml::parse_error &e) {
-        throw ScenarioError(file + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
+        int line = 0;
+        const std::string what = parse_fault(e, text, line);
+        throw ScenarioError(file + ":" + std::to_string(line) + ": " + what);
     }
 }
 
@@ -442,8 +542,10 @@ Scenario load_scenario(const std::filesystem::path &file) {
     std::error_code ec;
     if (std::filesystem::is_directory(file, ec))
         throw ScenarioError(file.string() + ": is a folder, not a scenario file");
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw ScenarioError(file.string() + ": cannot be read");
+    const std::string reason = errno ? std::string(": ") + std::strerror(errno) : "";
+    if (!in) throw ScenarioError(file.string() + ": cannot be read" + reason);
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw ScenarioError(file.string() + ": cannot be read");

@@ -122,7 +122,7 @@ void draw_route(PageCanvas &f) {
         st.flight_plan_pending = false;
         st.distance_leg = kNoLeg;
         st.route_passed = false;
-        st.dtk_pending = true;
+        st.plan_fresh = true;
     }
     st.data_text_colour = palette::kBrightGreen;
     if (data.working_leg_count() == 0) return;
@@ -269,17 +269,20 @@ void draw_data_block(PageCanvas &f) {
     if (published != 0) {
         // The working list may be shorter than the published one after a read
         // that failed part way: the leg is then measured no more.
-        if (st.leg_index < data.working_leg_count()) measured = nav.update_leg_track(st.leg_index);
+        // After a read the leg is measured at once, so that TRK, DIS and ETE
+        // are never shown before a measurement.
+        if (st.leg_index < data.working_leg_count())
+            measured = nav.update_leg_track(st.leg_index, st.plan_fresh);
         const double trk = nav.leg_vector.bearing(), dis = nav.leg_vector.distance();
 
         f.text_at(kFontAscii10, left, 250, colour, "DTK : ");
-        if (st.leg_index != st.dtk_leg || st.dtk_pending) {
+        if (st.leg_index != st.dtk_leg || st.plan_fresh) {
             navdata::FlightPlanLeg &leg = *data.published_leg(st.leg_index);
             if (leg.kind == navdata::kLegUserWaypoint) leg.variation = data.current_variation();
             st.dtk_value = navdata::display_circle.wrapped_difference(leg.course_from_previous, leg.variation);
             st.dtk_leg = st.leg_index;
-            st.dtk_pending = false;
         }
+        st.plan_fresh = false;
         f.fixed(kFontAscii10, left_value, 250, colour, kWhole3, double(st.dtk_value));
         f.text_at(kFontAscii10, left, 20, colour, "TRK : ");
         f.fixed(kFontAscii10, left_value, 20, colour, kWhole3, trk);

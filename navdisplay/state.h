@@ -55,7 +55,9 @@ struct DisplayState {
     bool route_passed = false;  // the last leg was passed: no passage until a new read
     float dtk_value = 0.0f;
     uint32_t dtk_leg = 0;
-    bool dtk_pending = false;  // a plan was read: DTK is computed afresh
+    // A plan was read and its data block not yet drawn: DTK is computed
+    // afresh and the active leg measured at once.
+    bool plan_fresh = false;
     bool flight_plan_pending = false;
     uint32_t data_text_colour = 0;
 

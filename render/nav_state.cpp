@@ -66,15 +66,17 @@ void NavState::place_plan_point(size_t i, double reference_angle, int32_t range_
     offset_and_convert(plan_vector, plan_offset, range_scale);
 }
 
-bool NavState::update_leg_track(size_t i) {
+bool NavState::update_leg_track(size_t i, bool now) {
     leg_timer_ += host_get_frame_seconds();
-    if (!(leg_timer_ > kLegRefreshSeconds)) return false;
-    leg_timer_ = 0.0f;
+    const bool due = leg_timer_ > kLegRefreshSeconds;
+    if (!due && !now) return false;
+    if (due) leg_timer_ = 0.0f;
     const navdata::FlightPlanLeg *leg = nav.working_leg(i);
     if (leg == nullptr) return false;
     measure(leg->position, leg_vector);
+    const float leg_variation = leg->kind == navdata::kLegUserWaypoint ? variation : leg->variation;
     leg_vector.v[1] = navdata::course_circle.wrapped_difference(
-        navdata::course_degrees(leg_vector.v[1]), leg->variation);
+        navdata::course_degrees(leg_vector.v[1]), leg_variation);
     leg_vector.v[2] = navdata::distance_nm(leg_vector.v[2]);
     return true;
 }

@@ -67,9 +67,12 @@ public:
 
     // Adds the frame time to the leg timer; once it exceeds 5 s, restarts it
     // and measures working leg i: magnetic track in [0, 360) and nautical
-    // miles. An index past the list leaves the leg vector as it was. True
-    // when leg i was measured now.
-    bool update_leg_track(size_t i);
+    // miles. With `now`, leg i is measured in any case and the timer keeps
+    // running (the first frame after a plan is read). The track is folded
+    // with the leg's own variation, or for a user waypoint, whose leg holds
+    // none, with the aircraft's from this frame's refresh. An index past the
+    // list leaves the leg vector as it was. True when leg i was measured now.
+    bool update_leg_track(size_t i, bool now = false);
 
     // Clips the segment A-B to the window: 1 when some part is inside, the
     // ends then in clip_a and clip_b, possibly exchanged (with one end

@@ -146,6 +146,18 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     await until("the COM head's new digits", async () => differ(comBefore, await pixels(0, 0, com.width, com.height, com)));
     await page.selectOption("#radio", "adf");
     assert.equal(await page.inputValue("#unit"), "1", "the ADF head reads unit 1");
+    // Only what a head shows: no standby for the ADF and the transponder, whose
+    // heads have one window, and no unit without a head.
+    const offered = async (select) => page.$$eval(`${select} option`, (os) => os.filter((o) => !o.disabled).map((o) => o.value));
+    assert.deepEqual(await offered("#which"), ["active"]);
+    assert.deepEqual(await offered("#unit"), ["1"]);
+    await page.selectOption("#radio", "com");
+    await page.selectOption("#which", "standby");
+    await page.selectOption("#radio", "xpdr");
+    assert.equal(await page.inputValue("#which"), "active", "a standby picked for COM does not stay for the transponder");
+    assert.deepEqual(await offered("#which"), ["active"]);
+    await page.selectOption("#radio", "com");
+    assert.deepEqual(await offered("#which"), ["active", "standby"]);
 
     await page.click("#pause");
     await until("the resume", async () => (await statusText()).includes("running"));

@@ -6,8 +6,13 @@ cd "$work"
 
 expect 2 "^panelhost: unknown command 'fy' \(fly, serve or list\)$" panelhost fy scen.toml
 expect 2 "^panelhost: unknown command 'fy'" panelhost fy
+# One line and where to look, not the whole usage.
+panelhost fy >out 2>err || true
+[[ $(cat err) == "panelhost: unknown command 'fy' (fly, serve or list)"$'\n'"see panelhost --help" ]] ||
+  fail "panelhost fy said more or less than the line and the pointer: $(cat err)"
+expect 2 "^see panelhost --help$" panelhost fly --frobnicate
 expect 1 "^panelhost: $work: is a folder, not a scenario file$" panelhost fly "$work"
-expect 1 "^panelhost: nothing.toml: cannot be read$" panelhost fly nothing.toml
+expect 1 "^panelhost: nothing.toml: cannot be read: No such file or directory$" panelhost fly nothing.toml
 expect 0 "^panelhost [0-9]+\.[0-9]+, the host of the panel suite$" panelhost --version
 expect 0 "^usage: panelhost" panelhost --help
 expect 2 "^panelhost: --speed: 'fast' is not a number from 1 to 16$" panelhost serve --speed fast

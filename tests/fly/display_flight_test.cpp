@@ -1,13 +1,14 @@
 // The display against the flight: scenarios flown through the host, with the
-// leg number, leg name and DTK that the display draws (every text passes the
-// host's font service) and the pings it plays, compared with where the
-// aircraft really was and with the host's own leg passages.
+// leg number, leg name, DTK, TRK and DIS that the display draws (every text
+// passes the host's font service) and the pings it plays, compared with where
+// the aircraft really was and with the host's own leg passages.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -35,6 +36,16 @@ double bearing_deg(const GeoPosition &a, const GeoPosition &b) {
 }
 double degrees_apart(double a, double b) { return std::fabs(heading_difference(a, b)); }
 
+// The initial great-circle bearing in degrees, worked out here rather than by
+// the host's geodesy that the display is measured with.
+double great_circle_bearing_deg(const GeoPosition &from, const GeoPosition &to) {
+    const double r = kPi / (180.0 * kArcsecPerDegree);
+    const double p1 = from.latitude * r, p2 = to.latitude * r, dl = (to.longitude - from.longitude) * r;
+    const double b = std::atan2(std::sin(dl) * std::cos(p2),
+                                std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl));
+    return std::fmod(b * 180.0 / kPi + 360.0, 360.0);
+}
+
 // What the display's data block showed in one frame.
 struct Shown {
     double time = 0;
@@ -45,6 +56,18 @@ struct Shown {
     int leg = -1;
     std::string name;     // the orange leg name, empty when only the underline was drawn
     int dtk = -1;
+    int trk = -1;           // -1: not drawn
+    double dis = -1;        // nautical miles; -1: not drawn
+    bool measured = false;  // the active leg was measured in this frame
+};
+
+// A measurement of a leg by the display, and where the aircraft was.
+struct Measurement {
+    size_t plan = 0;
+    int leg = -1;
+    GeoPosition aircraft{};
+    float variation = 0;
+    double time = 0;
 };
 
 struct Run {
@@ -67,15 +90,24 @@ bool parse_text(const HostCall &c, int &x, int &y, std::string &text) {
     return true;
 }
 
+// The leg is measured when the data block's frame time is followed by a
+// bearing-and-distance call before the DTK label: that pair is the leg
+// refresh (the placements of the map come earlier in the frame).
 Shown read_data_block(const CallLog &log) {
     Shown s;
-    for (const HostCall &c : log.calls()) {
+    const auto &calls = log.calls();
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const HostCall &c = calls[i];
         int x = 0, y = 0;
         std::string t;
         if (c.entry != kEntryFontDrawText || !parse_text(c, x, y, t)) continue;
         if (x == 103 && y == 250 && std::sscanf(t.c_str(), "LEG : %d", &s.leg) == 1) s.drawn = true;
         if (x == 153 && y == 250 && t != "____") s.name = t;
         if (x == 68 && y == 250) s.dtk = std::atoi(t.c_str());
+        if (x == 68 && y == 20) s.trk = std::atoi(t.c_str());
+        if (x == 153 && y == 20) s.dis = std::atof(t.c_str());
+        if (x == 18 && y == 250 && t == "DTK : " && i >= 2)
+            s.measured = calls[i - 1].entry == kEntryPositionVector && calls[i - 2].entry == kEntryGetFrameSeconds;
     }
     return s;
 }
@@ -135,12 +167,16 @@ Run fly_scenario(const std::string &what, const fs::path &scenario_file, std::ve
     return r;
 }
 
+// The variation a leg's magnetic angles use: a database point's own, or for
+// a user waypoint the one at the aircraft.
+double leg_variation(const WorldDb &db, const PlanWaypoint &w, float user_variation) {
+    return w.kind == PlanWaypoint::kUser ? double(user_variation) : double(db.find(w.key)->record->variation);
+}
+
 // The magnetic course of leg k of a plan as the display should show it.
 double expected_dtk(const WorldDb &db, const std::vector<PlanWaypoint> &plan, size_t k, float user_variation) {
     double course = k == 0 ? 0.0 : bearing_deg(plan[k - 1].position, plan[k].position);
-    double variation = user_variation;
-    if (plan[k].kind != PlanWaypoint::kUser) variation = db.find(plan[k].key)->record->variation;
-    return std::fmod(course - variation + 720.0, 360.0);
+    return std::fmod(course - leg_variation(db, plan[k], user_variation) + 720.0, 360.0);
 }
 
 std::string expected_name(const PlanWaypoint &w) {
@@ -251,6 +287,42 @@ void check(const Run &r, bool every_point_reached = true) {
         }
     }
 
+    // TRK and DIS: every frame shows the leg's last measurement. While that
+    // was of the active leg, TRK is the magnetic bearing from where the
+    // aircraft was then; DIS is never the zero of a leg not yet measured.
+    std::optional<Measurement> last;
+    std::set<std::pair<size_t, int>> wrong_trk;
+    std::set<size_t> zero_dis;  // plans, each reported once
+    for (size_t f = 0; f < frames.size(); ++f) {
+        const Shown &s = frames[f];
+        if (s.measured) {
+            // A passage in the frame moves the leg on after the measurement.
+            const Shown *b = f > 0 ? &frames[f - 1] : nullptr;
+            const bool passed = b && b->drawn && b->plan == s.plan && s.leg == b->leg + 1;
+            last = Measurement{s.plan, passed ? b->leg : s.leg, s.aircraft, s.variation, s.time};
+        }
+        if (!s.drawn || s.dis < 0) continue;  // no published leg, no TRK or DIS
+        const auto &plan = r.plans[s.plan];
+        if (s.dis == 0.0) {
+            const bool of_plan = last && last->plan == s.plan && size_t(last->leg) < plan.size();
+            const double from = of_plan ? distance_nm(last->aircraft, plan[size_t(last->leg)].position) : -1;
+            if (!(of_plan && from < 0.05) && zero_dis.insert(s.plan).second)
+                fault(s.time, "DIS 0000.0 on leg " + std::to_string(s.leg) +
+                                  (of_plan ? ", measured " + std::to_string(from) + " nm away" : ", not measured"));
+        }
+        if (!last || last->plan != s.plan || last->leg != s.leg || size_t(s.leg) >= plan.size()) continue;
+        const PlanWaypoint &w = plan[size_t(s.leg)];
+        const double want = std::fmod(great_circle_bearing_deg(last->aircraft, w.position) -
+                                          leg_variation(db, w, last->variation) + 720.0,
+                                      360.0);
+        if (degrees_apart(s.trk, want) > 1.0 && wrong_trk.insert({s.plan, s.leg}).second) {
+            char what[160];
+            std::snprintf(what, sizeof what, "TRK %03d on leg %d %s, measured at t = %.1f s; its bearing %.1f", s.trk,
+                          s.leg, w.name.c_str(), last->time, want);
+            fault(s.time, what);
+        }
+    }
+
     // Every judged waypoint: the display moved on after the aircraft's
     // closest approach, within two leg refreshes, and only past waypoints
     // the host's flight passed too. One the flight did not reach in time
@@ -316,9 +388,15 @@ std::vector<GeoPosition> points(const std::vector<Leg> &legs) {
     return out;
 }
 
-std::string route_text(const std::vector<GeoPosition> &p) {
+// Points after the first are named P1, P2, ..., unless `keys` gives a point
+// of the world by its key.
+std::string route_text(const std::vector<GeoPosition> &p, const std::map<size_t, std::string> &keys = {}) {
     std::string text = "[[route]]\nkey = \"AP0150\"\n";
     for (size_t i = 1; i < p.size(); ++i) {
+        if (keys.count(i)) {
+            text += "[[route]]\nkey = \"" + keys.at(i) + "\"\n";
+            continue;
+        }
         double lon = p[i].longitude / 3600.0;
         char t[160];
         std::snprintf(t, sizeof t, "[[route]]\nname = \"P%zu\"\nlat = %.6f\nlon = %.6f\n", i, p[i].latitude / 3600.0,
@@ -367,6 +445,15 @@ TEST(DisplayFlight, PlanReadAgainWithOtherCourses) {
     other[1].name = "Q1";
     ASSERT_GT(degrees_apart(bearing_deg(other[1].position, p[2]), bearing_deg(p[1], p[2])), 20.0);
     check(fly_scenario("reread", write_scenario("reread", 340, route_text(p)), {{165.0, other}}));
+}
+
+TEST(DisplayFlight, DatabaseWaypointThenUserWaypoints) {
+    // GOGES, a waypoint of the world some 15 miles west-north-west, then two
+    // points of one's own beyond it.
+    const GeoPosition goges = from_degrees(44.31542, -12.62288, 0);
+    const GeoPosition p2 = move_along(goges, 20.0 * kPi / 180.0, 5.0 * kFeetPerNauticalMile);
+    const std::vector<GeoPosition> p{kMarrow, goges, p2, move_along(p2, 60.0 * kPi / 180.0, 4.0 * kFeetPerNauticalMile)};
+    check(fly_scenario("database-waypoint", write_scenario("database-waypoint", 370, route_text(p, {{1, "WP03122"}}))));
 }
 
 TEST(DisplayFlight, OneLegPlan) {

@@ -2,6 +2,7 @@
 // fails without leaving output that looks complete.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -123,7 +124,8 @@ std::string failure(const fs::path &dir, const FlyOptions &o) {
 TEST(Fly, BadInputFailsWithTheFileAndLeavesNoOutput) {
     fs::path dir = scratch("bad");
     fs::path out = dir / "out";
-    EXPECT_EQ(failure(dir, options_for(dir / "missing.toml", out)), (dir / "missing.toml").string() + ": cannot be read");
+    EXPECT_EQ(failure(dir, options_for(dir / "missing.toml", out)),
+              (dir / "missing.toml").string() + ": cannot be read: No such file or directory");
 
     fs::path s = short_scenario(dir, "1.0", "key = \"NV0204\"", "key = \"NV9999\"");
     EXPECT_EQ(failure(dir, options_for(s, out)),
@@ -141,7 +143,16 @@ TEST(Fly, BadInputFailsWithTheFileAndLeavesNoOutput) {
     FlyOptions o = options_for(s, out);
     o.paths.world = dir / "noworld";
     why = failure(dir, o);
-    EXPECT_NE(why.find((dir / "noworld/system/airpvarmag.pod").string()), std::string::npos) << why;
+    EXPECT_EQ(why, (dir / "noworld").string() + ": holds no system folder: --world and a scenario's [folders] world "
+                                                "name the folder that holds system/");
+    // The system folder named itself: the folder to name instead is said.
+    o.paths.world = fs::path(FLY_TEST_WORLD) / "system";
+    why = failure(dir, o);
+    EXPECT_EQ(why.substr(why.size() - std::strlen(", here " FLY_TEST_WORLD)), ", here " FLY_TEST_WORLD) << why;
+    fs::create_directories(dir / "emptyworld" / "system");
+    o.paths.world = dir / "emptyworld";
+    why = failure(dir, o);
+    EXPECT_EQ(why, (dir / "emptyworld/system/airpvarmag.pod").string() + ": cannot open: No such file or directory");
 
     o = options_for(s, out);
     o.paths.assets = dir;  // a folder without the pictures

@@ -83,6 +83,25 @@ TEST(Scenario, SyntaxErrorsNameFileAndLine) {
     EXPECT_EQ(error_of("name = \"unterminated\n").rfind("s.toml:1: ", 0), 0u);
 }
 
+TEST(Scenario, SyntaxErrorsInOurWords) {
+    EXPECT_EQ(error_of("name = \"x\"\n\xff\xfe = 1\n"), "s.toml:2: the file is not UTF-8 text");
+    EXPECT_EQ(error_of("name = \"caf\xc3\"\n"), "s.toml:1: the file is not UTF-8 text");
+    EXPECT_EQ(error_of("a = 1\nb = 2\nc = \"\xc0\xaf\"\n"), "s.toml:3: the file is not UTF-8 text") << "overlong";
+    EXPECT_EQ(error_of("a = \"\xe2\x82\xac\"\nb = \"\xed\xa0\x80\"\n"), "s.toml:2: the file is not UTF-8 text")
+        << "a surrogate after a good euro sign";
+    EXPECT_EQ(error_of("[aircraft]\nname = \"a\"\nspeed_kt = 240\n\nspeed_kt = 200\n"),
+              "s.toml:5: 'aircraft.speed_kt' is given twice (first on line 3)");
+    EXPECT_EQ(error_of("name = \"a\"\nname = \"b\"\n"), "s.toml:2: 'name' is given twice (first on line 1)");
+    // The key of the array's last table; a table given twice names itself; a
+    // header inside a multi-line string is text.
+    EXPECT_EQ(error_of("[[route]]\nname = \"A\"\n[[route]]\nname = \"B\"\nname = \"C\"\n"),
+              "s.toml:5: 'route.name' is given twice (first on line 4)");
+    EXPECT_EQ(error_of("[aircraft]\nname = \"a\"\n[world]\n[aircraft]\n"),
+              "s.toml:4: 'aircraft' is given twice (first on line 1)");
+    EXPECT_EQ(error_of("[aircraft]\nnote = \'\'\'\n[world]\n\'\'\'\nname = \"a\"\nname = \"b\"\n"),
+              "s.toml:6: 'aircraft.name' is given twice (first on line 5)");
+}
+
 TEST(Scenario, MeaningErrorsNameFileAndLine) {
     std::string base = kBase;
     EXPECT_EQ(error_of("name = \"t\"\n[[route]]\nkey = \"A\"\n"), "s.toml:1: 'duration' is missing");
@@ -198,7 +217,7 @@ TEST(Scenario, MissingFileIsNamed) {
         load_scenario("/nonexistent/flight.toml");
         FAIL();
     } catch (const ScenarioError &e) {
-        EXPECT_STREQ(e.what(), "/nonexistent/flight.toml: cannot be read");
+        EXPECT_STREQ(e.what(), "/nonexistent/flight.toml: cannot be read: No such file or directory");
     }
 }
 

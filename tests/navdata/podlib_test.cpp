@@ -220,6 +220,8 @@ TEST(Podtool, BadInputLeavesNoArchiveBehind) {
     EXPECT_EQ(podtool("extract a.pod NOPE n.out", &out), 1);
     EXPECT_EQ(out, "podtool: a.pod: no entry 'NOPE'\n");
     EXPECT_EQ(podtool("frobnicate"), 2);
+    EXPECT_EQ(podtool("build navaids nothere.csv n.pod", &out), 1);
+    EXPECT_EQ(out, "podtool: nothere.csv: cannot open: No such file or directory\n");
 }
 
 TEST(Podlib, ListRejectsBrokenArchives) {

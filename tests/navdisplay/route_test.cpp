@@ -36,6 +36,13 @@ protected:
         return called(kEntryFontDrawText, ascii(x, y, colour, text));
     }
     size_t pings() const { return calls(kEntrySoundPlayFile).size(); }
+    // Bearing-and-distance calls after the frame's last frame-time call: the
+    // data block's leg measurements (the map's placements come before).
+    size_t leg_measurements() const {
+        const auto &c = host->log().calls();
+        auto last_time = std::find_if(c.rbegin(), c.rend(), [](const auto &h) { return h.entry == kEntryGetFrameSeconds; });
+        return size_t(std::count_if(c.rbegin(), last_time, [](const auto &h) { return h.entry == kEntryPositionVector; }));
+    }
     // Sounds the display started since the host was made, whatever the log holds.
     size_t sounds_started() const { return host->sounds().size(); }
 };
@@ -261,7 +268,54 @@ TEST_F(RouteTest, UserWaypointTakesTheCurrentVariation) {
     world().variation_deg = 5.0f;
     draw();
     EXPECT_TRUE(shows(68, 250, kBrightGreen, "085"));
-    EXPECT_TRUE(shows(68, 20, kBrightGreen, "090")) << "the leg track uses the leg's own variation (0 when read)";
+    EXPECT_TRUE(shows(68, 20, kBrightGreen, "085")) << "TRK folded with the variation at the aircraft, as DTK";
+}
+
+TEST_F(RouteTest, LegIsMeasuredOnTheFrameThePlanIsRead) {
+    const GeoPosition leg1 = ahead(0.0, 20.0 * kFeetPerNm);
+    start_route(PlanText().user(home, "A").user(leg1, "B").user(ahead(0.0, 60.0 * kFeetPerNm), "C").text());
+    host->frame_seconds = 1.0f;
+    user().ground_speed_fps = 200.0f;
+    draw();
+    EXPECT_TRUE(shows(68, 20, kBrightGreen, "000"));
+    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0020.0")) << "measured on the first frame, not after 5 seconds";
+    EXPECT_TRUE(shows(153, 40, kBrightGreen, "00:10"));
+    EXPECT_EQ(leg_measurements(), 1u);
+    const size_t read_times = calls(kEntryGetFrameSeconds).size();
+
+    // Frames 2 to 5 keep that measurement; the sixth second refreshes it, on
+    // the schedule the read frame did not restart.
+    for (int frame = 2; frame <= 6; ++frame) {
+        fly_to(leg1, 20.0 - frame);
+        host->log().clear();
+        draw();
+        if (frame == 2) {
+            EXPECT_EQ(leg_measurements(), 0u);
+            EXPECT_EQ(calls(kEntryGetFrameSeconds).size(), read_times) << "the frame time is asked as often";
+        }
+        EXPECT_EQ(shows(153, 20, kBrightGreen, "0020.0"), frame < 6) << "frame " << frame;
+    }
+    EXPECT_TRUE(shows(153, 20, kBrightGreen, "0014.0"));
+
+    // A read on a frame whose refresh is due measures once.
+    plugin->global_start();
+    host->frame_seconds = 5.01f;
+    host->log().clear();
+    draw();
+    EXPECT_EQ(leg_measurements(), 1u);
+}
+
+TEST_F(RouteTest, FirstMeasurementAfterAReadOnlySetsTheStartingDistance) {
+    const GeoPosition leg1 = ahead(0.0, 30.0 * kFeetPerNm);
+    start_route(PlanText().user(home, "A").user(leg1, "B").user(ahead(0.0, 60.0 * kFeetPerNm), "C").text());
+    host->frame_seconds = 1.0f;
+    fly_to(leg1, 4.0);
+    draw();  // read and measured: 4.0
+    fly_to(leg1, 4.5);
+    for (int frame = 2; frame <= 5; ++frame) draw();
+    EXPECT_EQ(pings(), 0u) << "not measured again yet";
+    draw();
+    EXPECT_EQ(pings(), 1u) << "4.5 at the sixth second grew from the 4.0 measured at the read";
 }
 
 TEST_F(RouteTest, FailedRereadKeepsTheLegInsideTheWorkingList) {

@@ -30,7 +30,9 @@ constexpr double kDegToRad = 0.017453293005625408;  // the display's factor
 struct ScriptedVector {
     static inline double bearing = 0.0, feet = 0.0;
     static inline GeoPosition last_to{};
+    static inline int calls = 0;
     static double *entry(double out[3], const GeoPosition *, const GeoPosition *to) {
+        ++calls;
         last_to = *to;
         out[0] = 0.0;
         out[1] = bearing;
@@ -174,7 +176,9 @@ TEST_F(NavStateTest, PlacementThroughTheHostsGeodesy) {
 
 TEST_F(NavStateTest, LegTrackWaitsForMoreThanFiveSeconds) {
     load_plan({panelhost::from_degrees(45.1, 7.0, 0.0)});
+    nav.nav.working_leg(0)->kind = navdata::kLegNavaid;  // a database point, with its own variation
     nav.nav.working_leg(0)->variation = 20.0f;
+    nav.variation = -4.0f;
     script_vector(10.0 * 0.017453292519943295, 60700.0);
     host.frame_seconds = 1.0f;
     for (int frame = 1; frame <= 5; ++frame) {
@@ -192,6 +196,43 @@ TEST_F(NavStateTest, LegTrackWaitsForMoreThanFiveSeconds) {
     EXPECT_EQ(nav.leg_vector.distance(), 10.0);
     nav.update_leg_track(0);
     EXPECT_EQ(nav.leg_vector.distance(), 0.0);
+}
+
+TEST_F(NavStateTest, UserWaypointTrackTakesTheAircraftsVariation) {
+    load_plan({panelhost::from_degrees(45.1, 7.0, 0.0)});
+    ASSERT_EQ(nav.nav.working_leg(0)->kind, navdata::kLegUserWaypoint);
+    ASSERT_EQ(nav.nav.working_leg(0)->variation, 0.0f) << "a user waypoint's leg holds no variation";
+    nav.variation = -4.0f;  // as entry 282 left it at this frame's refresh
+    script_vector(10.0 * 0.017453292519943295, 60700.0);
+    host.frame_seconds = 6.0f;
+    host.log().clear();
+    EXPECT_TRUE(nav.update_leg_track(0));
+    EXPECT_FLOAT_EQ(float(nav.leg_vector.bearing()), 14.0f) << "10 true, 4 west: magnetic like DTK";
+    EXPECT_TRUE(host.log().of(kEntryObjectGetValue282).empty()) << "no host call of its own for the variation";
+}
+
+TEST_F(NavStateTest, MeasuringNowKeepsTheTimerRunning) {
+    load_plan({panelhost::from_degrees(45.1, 7.0, 0.0)});
+    script_vector(0.0, 60700.0);
+    host.frame_seconds = 1.0f;
+    ScriptedVector::calls = 0;
+    EXPECT_TRUE(nav.update_leg_track(0, true)) << "measured at once";
+    EXPECT_EQ(nav.leg_vector.distance(), 10.0);
+    EXPECT_EQ(ScriptedVector::calls, 1);
+    script_vector(0.0, 6070.0);
+    for (int frame = 2; frame <= 5; ++frame) EXPECT_FALSE(nav.update_leg_track(0)) << "frame " << frame;
+    EXPECT_EQ(nav.leg_vector.distance(), 10.0);
+    EXPECT_TRUE(nav.update_leg_track(0)) << "the sixth second passes 5.0 as if nothing had been measured";
+    EXPECT_EQ(nav.leg_vector.distance(), 1.0);
+
+    // Due and asked for at once: one measurement, and the timer restarts.
+    host.frame_seconds = 5.5f;
+    ScriptedVector::calls = 0;
+    EXPECT_TRUE(nav.update_leg_track(0, true));
+    EXPECT_EQ(ScriptedVector::calls, 1);
+    host.frame_seconds = 1.0f;
+    EXPECT_FALSE(nav.update_leg_track(0));
+    EXPECT_EQ(ScriptedVector::calls, 1);
 }
 
 TEST_F(NavStateTest, LegIndexPastTheListLeavesTheLegVector) {

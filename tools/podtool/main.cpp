@@ -49,12 +49,6 @@ podlib::Table table_arg(const char *name) {
     throw podlib::Error(std::string("unknown table '") + name + "' (" + names + ")");
 }
 
-std::vector<uint8_t> read_all(const std::string &file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw podlib::Error(file + ": cannot open");
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 podlib::Entry table_entry(podlib::Table t, const std::string &csv) {
     return {std::string(podlib::table_info(t).entry_path), podlib::encode_table(t, podlib::read_table_csv(t, csv))};
 }
@@ -134,7 +128,7 @@ int run(int argc, char **argv) {
         for (int i = 3; i < argc; ++i) {
             const char *eq = std::strchr(argv[i], '=');
             if (eq == nullptr) throw podlib::Error(std::string("'") + argv[i] + "' is not <entry-path>=<file>");
-            entries.push_back({std::string(argv[i], size_t(eq - argv[i])), read_all(eq + 1)});
+            entries.push_back({std::string(argv[i], size_t(eq - argv[i])), podlib::read_file(eq + 1)});
         }
         podlib::write_archive(argv[2], entries);
     } else {
