@@ -143,13 +143,13 @@ public:
 void idle_text(DrawSurface *, FontRecord *, int32_t, int32_t, uint32_t, const char *) {}
 void idle_bitmap(DrawSurface *, BitmapRecord *, int32_t, int32_t, int32_t) {}
 void drawn_text(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t c, const char *t) {
-    Host::current().font_draw(s, f, x, y, c, t, false);
+    Host::current().resources().font_draw(s, f, x, y, c, t, false);
 }
 void drawn_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t c, const char *t) {
-    Host::current().font_draw(s, f, x, y, c, t, true);
+    Host::current().resources().font_draw(s, f, x, y, c, t, true);
 }
 void drawn_bitmap(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t frame) {
-    Host::current().bitmap_draw(s, b, x, y, frame);
+    Host::current().resources().bitmap_draw(s, b, x, y, frame);
 }
 
 // The bearing service answering from a table of the answers it has given:
@@ -241,7 +241,7 @@ public:
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
-    bool frame() { return display_->draw(surface); }
+    bool frame() { return display_->draw(surface).presented; }
 
     panelhost::Surface surface{kWidth, kHeight};
 

@@ -6,18 +6,20 @@ else()
   set(SUITE_PLUGIN_INSTALL_DIR plugins CACHE STRING "Install folder of the plug-ins")
 endif()
 
-# add_plugin(<name> SOURCES ... [LIBRARIES ...] [SERVICES 547|537])
+# add_plugin(<name> SOURCES ... [LIBRARIES ...] [PARTANIM_TABLE])
 #
 # A deliverable: a shared module named exactly <name> with the platform's
 # suffix and no prefix, its own copy of the frame, and only the five entry
-# points exported.
+# points exported. PARTANIM_TABLE: its frame copies partanim's shorter
+# services table.
 function(add_plugin name)
-  cmake_parse_arguments(P "" "SERVICES" "SOURCES;LIBRARIES;DEFINITIONS" ${ARGN})
-  if(NOT P_SERVICES)
-    set(P_SERVICES 547)
+  cmake_parse_arguments(P "PARTANIM_TABLE" "" "SOURCES;LIBRARIES;DEFINITIONS" ${ARGN})
+  set(services frame_services)
+  if(P_PARTANIM_TABLE)
+    set(services frame_services_partanim)
   endif()
   add_library(${name} MODULE ${P_SOURCES})
-  target_link_libraries(${name} PRIVATE frame_services_${P_SERVICES} frame_exports ${P_LIBRARIES})
+  target_link_libraries(${name} PRIVATE ${services} frame_exports ${P_LIBRARIES})
   target_compile_definitions(${name} PRIVATE ${P_DEFINITIONS})
   # Its own folder's headers; everything else through what it links.
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})

@@ -128,62 +128,60 @@ constexpr int32_t kInfoNumber = 100;
 constexpr int kServiceCount = 547;         // every deliverable but partanim
 constexpr int kServiceCountPartanim = 537; // partanim's table
 
-// Host service numbers.
+// Host service numbers: kEntry<Name> for each entry of frame/host_services.def.
 enum HostEntryId : int {
-    kEntryCreateInstance = 0,
-    kEntryRegisterClass = 5,
-    kEntrySendMessage = 6,
-    kEntrySurfacePresent = 9,
-    kEntrySurfacePresentKeyed = 11,
-    kEntryFontLoad = 13,
-    kEntryFontDrawText = 14,
-    kEntryFontDrawLabel = 16,
-    kEntryBitmapLoad = 23,
-    kEntryBitmapDraw = 24,
-    kEntryBitmapFree = 28,
-    kEntryStreamOpen = 29,
-    kEntryStreamClose = 30,
-    kEntryFileExists = 31,
-    kEntryStreamReadObject = 34,
-    kEntryStreamReadInt = 37,
-    kEntryStreamReadFloat = 39,
-    kEntryStreamReadString = 41,
-    kEntryStreamReadMessage = 46,
-    kEntrySoundPlayFile = 57,
-    kEntrySoundStop = 58,
-    kEntrySoundIsPlaying = 59,
-    kEntrySoundSetVolume = 60,
-    kEntryGetNavaidList = 75,
-    kEntryGetAirportList = 79,
-    kEntryGetPointList = 80,
-    kEntryFreeNavaidList = 98,
-    kEntryFreePointList = 99,
-    kEntryFreeAirportList = 102,
-    kEntryGetTrafficList = 112,
-    kEntryFreeTrafficList = 114,
-    kEntryGetUserObject = 115,
-    kEntryObjectIsValid = 117,
-    kEntryObjectGetPosition = 118,
-    kEntryObjectGetName = 144,
-    kEntryObjectGetRecord156 = 156,
-    kEntryObjectLoadModel = 179,
-    kEntryObjectSelectModel = 181,
-    kEntryInputEnabled = 189,
-    kEntryConvertValue208 = 208,
-    kEntryPositionVector = 216,
-    kEntrySimState = 247,
-    kEntryAlloc = 249,
-    kEntryFree = 250,
-    kEntryGetFrameSeconds = 277,
-    kEntryObjectGetValue280 = 280,
-    kEntryObjectGetValue281 = 281,
-    kEntryObjectGetValue282 = 282,
-    kEntryWindowPlace = 328,
-    kEntryWindowQuery = 332,
-    kEntryObjectGetRadioFrequency = 338,
-    kEntryObjectSetPartFrame = 526,
-    kEntryFontFree = 527,
+#define HOST_SERVICE(number, Name, name, signature, contract) kEntry##Name = number,
+#include "frame/host_services.def"
 };
+
+namespace frame {
+
+// The exact C function type of each listed entry, parameters named.
+template <int Number>
+struct ServiceSignature;
+#define HOST_SERVICE(number, Name, name, signature, contract) \
+    template <>                                               \
+    struct ServiceSignature<number> {                         \
+        using type = signature;                               \
+    };
+#include "frame/host_services.def"
+
+// A listed entry as text: for the host's call log and the documentation.
+struct ServiceText {
+    int number;
+    const char *name;  // "host_<name>"
+    const char *signature;
+    const char *contract;
+};
+inline constexpr ServiceText kServiceTexts[] = {
+#define HOST_SERVICE(number, Name, name, signature, contract) {number, "host_" #name, #signature, contract},
+#include "frame/host_services.def"
+};
+
+// "host_<name>" of a listed entry; null for any other number.
+constexpr const char *service_name(int number) {
+    switch (number) {
+#define HOST_SERVICE(number, Name, name, signature, contract) \
+    case number:                                              \
+        return "host_" #name;
+#include "frame/host_services.def"
+    }
+    return nullptr;
+}
+
+// Every listed entry lies within both tables, in ascending order.
+constexpr bool services_ascending_within(int entries) {
+    int previous = -1;
+    for (const ServiceText &s : kServiceTexts) {
+        if (s.number <= previous || s.number >= entries) return false;
+        previous = s.number;
+    }
+    return true;
+}
+static_assert(kServiceCountPartanim < kServiceCount && services_ascending_within(kServiceCountPartanim),
+              "frame/host_services.def: entries in ascending order, each within the shorter table");
+
+}  // namespace frame
 
 // The radio a kEntryObjectGetRadioFrequency call asks for (its `kind`).
 constexpr int32_t kRadioCom = 1, kRadioNav = 2, kRadioTransponder = 8, kRadioAdf = 64;

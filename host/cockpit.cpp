@@ -230,9 +230,10 @@ void Cockpit::draw_gauges() {
     for (size_t n = 0; n < panel_.gauges.size(); ++n) {
         GaugeView &g = panel_.gauges[n];
         drawing_ = n;
-        g.shown = g.instance->draw(g.surface);
-        g.keyed = host_->presented().keyed;
-        g.key = host_->presented().key;
+        const Presentation shown = g.instance->draw(g.surface);
+        g.shown = shown.presented;
+        g.keyed = shown.keyed;
+        g.key = shown.key;
         if (g.shown) ++g.frames_shown;
     }
     drawing_ = SIZE_MAX;

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "frame/abi.h"
 
 namespace panelhost {
 
@@ -18,8 +19,9 @@ class CallLog {
 public:
     bool enabled = true;
 
-    void add(int entry, std::string_view name, std::string args) {
-        if (enabled) calls_.push_back(HostCall{entry, std::string(name), std::move(args)});
+    // A call of a listed entry, under its name in frame/host_services.def.
+    void add(int entry, std::string args) {
+        if (enabled) calls_.push_back(HostCall{entry, name_of(entry), std::move(args)});
     }
     void clear() { calls_.clear(); }
     const std::vector<HostCall> &calls() const { return calls_; }
@@ -32,6 +34,11 @@ public:
     std::vector<std::string> of_any(std::initializer_list<int> entries) const;
 
 private:
+    static std::string name_of(int entry) {
+        const char *name = frame::service_name(entry);
+        return name ? name : "entry " + std::to_string(entry);
+    }
+
     std::vector<HostCall> calls_;
 };
 

@@ -1,13 +1,16 @@
-// Each service decodes its arguments into the call log, then does its work
-// on the current host. The table holds each one through Guarded (services.h),
-// so none lets an exception reach the plug-in.
+// Each service decodes its arguments into the call log, then does its work on
+// the current host: what the host keeps for the plug-ins through one call to
+// Resources, the loader's share through one call to Host, the world's answers
+// here. The log keeps the order of the calls: a service whose text holds its
+// result logs after its work, the others before it. The table holds each
+// service through Guarded (services.h), so none lets an exception reach the
+// plug-in.
 #include "host/services.h"
 
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "host/geo.h"
 #include "host/host.h"
@@ -16,6 +19,8 @@ namespace panelhost {
 namespace {
 
 Host &H() { return Host::current(); }
+Resources &R() { return Host::current().resources(); }
+SimObject *object(const ObjectRef *o) { return Host::current().world().find(o); }
 
 std::string fmt(const char *f, ...) __attribute__((format(printf, 1, 2)));
 std::string fmt(const char *f, ...) {
@@ -30,9 +35,13 @@ std::string fmt(const char *f, ...) {
 // Log texts are built only while the log is on: formatting them costs more
 // than most services do.
 bool logging() { return H().log().enabled; }
-void log(int entry, const char *name, std::string args) { H().log().add(entry, name, std::move(args)); }
+void log(int entry, std::string args) { H().log().add(entry, std::move(args)); }
 
 std::string name_of(const char *record_name) { return quote(record_name, 64); }
+template <class Record>
+std::string record_text(const Record *r) {
+    return r ? name_of(r->name) : "null";
+}
 
 std::string ref_text(const ObjectRef *o) {
     if (o == nullptr) return "null";
@@ -43,307 +52,318 @@ std::string surface_text(const DrawSurface *s) {
     return s ? fmt("%dx%d", s->width, s->height) : std::string("null");
 }
 
-// ---- frame and instances
+// A load service's log, after its work: the record's name and the result.
+template <class Record>
+int32_t loaded(int entry, const Record *r, int32_t result) {
+    if (logging()) log(entry, record_text(r) + fmt(" -> %d", result));
+    return result;
+}
 
-void **create_instance(int32_t reference) {
-    if (logging()) log(kEntryCreateInstance, "host_create_instance", fmt("%d", reference));
+std::string text_args(FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
+    return record_text(f) + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096);
+}
+
+// Hands out the list of a get entry into *head; its log text is the number
+// of nearby objects it holds.
+void get_list(int entry, void **head) {
+    int32_t count = 0;
+    void *h = R().make_list(entry, &count);
+    if (head) *head = h;
+    if (logging()) log(entry, std::to_string(count));
+}
+
+void free_list(int entry, int get_entry, void *head) {
+    if (logging()) log(entry, head ? "list" : "null");
+    R().free_list(get_entry, head);
+}
+
+// The map heading travels as a 32-bit fraction of a turn.
+constexpr double kTurn = 4294967296.0;
+
+}  // namespace
+
+// ---------------------------------------------------------------- frame and instances
+
+void **Services::create_instance(int32_t reference) {
+    if (logging()) log(kEntryCreateInstance, fmt("%d", reference));
     return H().create_instance(reference);
 }
 
-void register_class(void *registry, uint32_t kind, uint32_t cls) {
-    if (logging()) log(kEntryRegisterClass, "host_register_class", code_text(kind) + ", " + code_text(cls));
+void Services::register_class(void *registry, uint32_t kind, uint32_t cls) {
+    if (logging()) log(kEntryRegisterClass, code_text(kind) + ", " + code_text(cls));
     H().register_class(registry, kind, cls);
 }
 
-void send_message(HostMessage *m) {
+void Services::send_message(HostMessage *m) {
     if (m == nullptr) return;
     H().bus().send(*m);
-    if (logging()) log(kEntrySendMessage, "host_send_message", message_text(*m));
+    if (logging()) log(kEntrySendMessage, message_text(*m));
 }
 
-void *alloc(size_t bytes) {
+void *Services::alloc(size_t bytes) {
     void *p = H().memory().alloc(bytes);
-    if (logging()) log(kEntryAlloc, "host_alloc", std::to_string(bytes) + (p ? "" : " -> null"));
+    if (logging()) log(kEntryAlloc, std::to_string(bytes) + (p ? "" : " -> null"));
     return p;
 }
 
-void free_block(void *p) {
-    if (logging()) log(kEntryFree, "host_free", p ? "block" : "null");
+void Services::free(void *p) {
+    if (logging()) log(kEntryFree, p ? "block" : "null");
     if (!H().memory().free(p)) H().problems().push_back(H().memory().faults().back());
 }
 
-// ---- surfaces, fonts, bitmaps
+// ---------------------------------------------------------------- surfaces, fonts, pictures
 
-void surface_present(DrawSurface *s) {
-    if (logging()) log(kEntrySurfacePresent, "host_surface_present", surface_text(s));
+void Services::surface_present(DrawSurface *s) {
+    if (logging()) log(kEntrySurfacePresent, surface_text(s));
     H().present(s, false, 0);
 }
 
-void surface_present_keyed(DrawSurface *s, uint32_t colour) {
-    if (logging()) log(kEntrySurfacePresentKeyed, "host_surface_present_keyed", surface_text(s) + ", " + colour_text(colour));
+void Services::surface_present_keyed(DrawSurface *s, uint32_t colour) {
+    if (logging()) log(kEntrySurfacePresentKeyed, surface_text(s) + ", " + colour_text(colour));
     H().present(s, true, colour);
 }
 
-int32_t font_load(FontRecord *f) {
-    int32_t r = H().font_load(f);
-    if (logging()) log(kEntryFontLoad, "host_font_load", (f ? name_of(f->name) : "null") + fmt(" -> %d", r));
-    return r;
+int32_t Services::font_load(FontRecord *f) { return loaded(kEntryFontLoad, f, R().font_load(f)); }
+
+void Services::font_free(FontRecord *f) {
+    if (logging()) log(kEntryFontFree, record_text(f));
+    R().font_free(f);
 }
 
-void font_free(FontRecord *f) {
-    if (logging()) log(kEntryFontFree, "host_font_free", f ? name_of(f->name) : "null");
-    H().font_free(f);
+void Services::font_draw_text(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
+    if (logging()) log(kEntryFontDrawText, text_args(f, x, y, colour, text));
+    R().font_draw(s, f, x, y, colour, text, false);
 }
 
-void font_draw_text(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
-    if (logging()) log(kEntryFontDrawText, "host_font_draw_text",
-        (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
-    H().font_draw(s, f, x, y, colour, text, false);
+void Services::font_draw_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
+    if (logging()) log(kEntryFontDrawLabel, text_args(f, x, y, colour, text));
+    R().font_draw(s, f, x, y, colour, text, true);
 }
 
-void font_draw_label(DrawSurface *s, FontRecord *f, int32_t x, int32_t y, uint32_t colour, const char *text) {
-    if (logging()) log(kEntryFontDrawLabel, "host_font_draw_label",
-        (f ? name_of(f->name) : "null") + fmt(", %d, %d, ", x, y) + colour_text(colour) + ", " + quote(text, 4096));
-    H().font_draw(s, f, x, y, colour, text, true);
+int32_t Services::bitmap_load(BitmapRecord *b) { return loaded(kEntryBitmapLoad, b, R().bitmap_load(b)); }
+
+void Services::bitmap_free(BitmapRecord *b) {
+    if (logging()) log(kEntryBitmapFree, record_text(b));
+    R().bitmap_free(b);
 }
 
-int32_t bitmap_load(BitmapRecord *b) {
-    int32_t r = H().bitmap_load(b);
-    if (logging()) log(kEntryBitmapLoad, "host_bitmap_load", (b ? name_of(b->name) : "null") + fmt(" -> %d", r));
-    return r;
+void Services::bitmap_draw(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t frame) {
+    if (logging()) log(kEntryBitmapDraw, record_text(b) + fmt(", %d, %d, %d", x, y, frame));
+    R().bitmap_draw(s, b, x, y, frame);
 }
 
-void bitmap_free(BitmapRecord *b) {
-    if (logging()) log(kEntryBitmapFree, "host_bitmap_free", b ? name_of(b->name) : "null");
-    H().bitmap_free(b);
-}
+// ---------------------------------------------------------------- streams and files
 
-void bitmap_draw(DrawSurface *s, BitmapRecord *b, int32_t x, int32_t y, int32_t frame) {
-    if (logging()) log(kEntryBitmapDraw, "host_bitmap_draw", (b ? name_of(b->name) : "null") + fmt(", %d, %d, %d", x, y, frame));
-    H().bitmap_draw(s, b, x, y, frame);
-}
-
-// ---- streams and files
-
-int32_t stream_open(StreamRecord *r) {
-    int32_t ok = H().stream_open(r);
-    if (logging()) log(kEntryStreamOpen, "host_stream_open",
-        r ? name_of(r->name) + ", " + quote(r->mode, 8) + fmt(" -> %d", ok) : std::string("null"));
+int32_t Services::stream_open(StreamRecord *r) {
+    int32_t ok = R().stream_open(r);
+    if (logging()) log(kEntryStreamOpen, r ? name_of(r->name) + ", " + quote(r->mode, 8) + fmt(" -> %d", ok) : "null");
     return ok;
 }
 
-void stream_close(StreamRecord *r) {
-    if (logging()) log(kEntryStreamClose, "host_stream_close", r ? name_of(r->name) : "null");
-    H().stream_close(r);
+void Services::stream_close(StreamRecord *r) {
+    if (logging()) log(kEntryStreamClose, record_text(r));
+    R().stream_close(r);
 }
 
-int32_t file_exists(const char *path, int32_t mode) {
-    struct stat st{};
-    int32_t found = path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
-    if (logging()) log(kEntryFileExists, "host_file_exists", quote(path, 4096) + fmt(", %d -> %d", mode, found));
+int32_t Services::file_exists(const char *path, int32_t mode) {
+    int32_t found = R().is_regular_file(path) ? 1 : 0;
+    if (logging()) log(kEntryFileExists, quote(path, 4096) + fmt(", %d -> %d", mode, found));
     return found;
 }
 
-void stream_read_object(void *object, StreamRecord *r) {
-    std::string words = "null";
-    if (object) {
-        int32_t w[5];
-        std::memcpy(w, object, sizeof w);
-        words = fmt("{%d, %d, %d, %d, %d}", w[0], w[1], w[2], w[3], w[4]);
+void Services::stream_read_object(void *object, StreamRecord *r) {
+    if (logging()) {
+        std::string words = "null";
+        if (object) {
+            int32_t w[5];
+            std::memcpy(w, object, sizeof w);
+            words = fmt("{%d, %d, %d, %d, %d}", w[0], w[1], w[2], w[3], w[4]);
+        }
+        log(kEntryStreamReadObject, words + ", " + record_text(r));
     }
-    if (logging()) log(kEntryStreamReadObject, "host_stream_read_object", words + ", " + (r ? name_of(r->name) : "null"));
-    H().stream_read_object(object, r);
+    H().read_object(object, r);
 }
 
-void stream_read_int(int32_t *dst, void *stream) {
+void Services::stream_read_int(int32_t *dst, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_int(dst);
-    if (logging()) log(kEntryStreamReadInt, "host_stream_read_int", dst ? fmt("%d", *dst) : "null");
+    if (logging()) log(kEntryStreamReadInt, dst ? fmt("%d", *dst) : "null");
 }
 
-void stream_read_float(float *dst, void *stream) {
+void Services::stream_read_float(float *dst, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_float(dst);
-    if (logging()) log(kEntryStreamReadFloat, "host_stream_read_float", dst ? fmt("%g", double(*dst)) : "null");
+    if (logging()) log(kEntryStreamReadFloat, dst ? fmt("%g", double(*dst)) : "null");
 }
 
-void stream_read_string(char *buf, int32_t capacity, void *stream) {
+void Services::stream_read_string(char *buf, int32_t capacity, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_string(buf, capacity);
-    if (logging()) log(kEntryStreamReadString, "host_stream_read_string",
-        fmt("%d, ", capacity) + (buf && capacity > 0 ? quote(buf, size_t(capacity)) : "null"));
+    if (logging())
+        log(kEntryStreamReadString, fmt("%d, ", capacity) + (buf && capacity > 0 ? quote(buf, size_t(capacity)) : "null"));
 }
 
-void stream_read_message(HostMessage *m, void *stream) {
+void Services::stream_read_message(HostMessage *m, void *stream) {
     if (TagCursor *c = H().cursor(stream)) c->read_message(m);
-    if (logging()) log(kEntryStreamReadMessage, "host_stream_read_message", m ? message_text(*m) : "null");
+    if (logging()) log(kEntryStreamReadMessage, m ? message_text(*m) : "null");
 }
 
-// ---- sounds
+// ---------------------------------------------------------------- sounds
 
-int32_t sound_play_file(const char *file) {
-    int32_t id = H().sound_play(file);
-    if (logging()) log(kEntrySoundPlayFile, "host_sound_play_file", quote(file, 256) + fmt(" -> %d", id));
+int32_t Services::sound_play_file(const char *file) {
+    int32_t id = R().sound_play(file);
+    if (logging()) log(kEntrySoundPlayFile, quote(file, 256) + fmt(" -> %d", id));
     return id;
 }
 
-void sound_stop(int32_t sound) {
-    if (logging()) log(kEntrySoundStop, "host_sound_stop", fmt("%d", sound));
-    H().sound_stop(sound);
+void Services::sound_stop(int32_t sound) {
+    if (logging()) log(kEntrySoundStop, fmt("%d", sound));
+    R().sound_stop(sound);
 }
 
-int32_t sound_is_playing(int32_t sound) {
-    int32_t r = H().sound_is_playing(sound);
-    if (logging()) log(kEntrySoundIsPlaying, "host_sound_is_playing", fmt("%d -> %d", sound, r));
+int32_t Services::sound_is_playing(int32_t sound) {
+    int32_t r = R().sound_is_playing(sound);
+    if (logging()) log(kEntrySoundIsPlaying, fmt("%d -> %d", sound, r));
     return r;
 }
 
-void sound_set_volume(int32_t sound, float volume) {
-    if (logging()) log(kEntrySoundSetVolume, "host_sound_set_volume", fmt("%d, %g", sound, double(volume)));
-    H().sound_set_volume(sound, volume);
+void Services::sound_set_volume(int32_t sound, float volume) {
+    if (logging()) log(kEntrySoundSetVolume, fmt("%d, %g", sound, double(volume)));
+    R().sound_set_volume(sound, volume);
 }
 
-// ---- lists
+// ---------------------------------------------------------------- lists
 
-void get_navaid_list(void **head) {
-    void *h = H().make_list(kEntryGetNavaidList);
-    if (head) *head = h;
-    if (logging()) log(kEntryGetNavaidList, "host_get_navaid_list", std::to_string(H().world().nearby_navaids.size()));
+void Services::get_navaid_list(void **head) {
+    get_list(kEntryGetNavaidList, head);
 }
 
-void get_airport_list(void **head) {
-    void *h = H().make_list(kEntryGetAirportList);
-    if (head) *head = h;
-    if (logging()) log(kEntryGetAirportList, "host_get_airport_list", std::to_string(H().world().nearby_airports.size()));
+void Services::get_airport_list(void **head) {
+    get_list(kEntryGetAirportList, head);
 }
 
-void get_point_list(void **head) {
-    void *h = H().make_list(kEntryGetPointList);
-    if (head) *head = h;
-    if (logging()) log(kEntryGetPointList, "host_get_point_list", std::to_string(H().world().nearby_points.size()));
+void Services::get_point_list(void **head) {
+    get_list(kEntryGetPointList, head);
 }
 
-void free_navaid_list(void *head) {
-    if (logging()) log(kEntryFreeNavaidList, "host_free_navaid_list", head ? "list" : "null");
-    H().free_list(kEntryGetNavaidList, head);
-}
+void Services::free_navaid_list(void *head) { panelhost::free_list(kEntryFreeNavaidList, kEntryGetNavaidList, head); }
+void Services::free_airport_list(void *head) { panelhost::free_list(kEntryFreeAirportList, kEntryGetAirportList, head); }
+void Services::free_point_list(void *head) { panelhost::free_list(kEntryFreePointList, kEntryGetPointList, head); }
 
-void free_airport_list(void *head) {
-    if (logging()) log(kEntryFreeAirportList, "host_free_airport_list", head ? "list" : "null");
-    H().free_list(kEntryGetAirportList, head);
-}
-
-void free_point_list(void *head) {
-    if (logging()) log(kEntryFreePointList, "host_free_point_list", head ? "list" : "null");
-    H().free_list(kEntryGetPointList, head);
-}
-
-int32_t get_traffic_list(void **list) {
-    int32_t n = H().traffic_list(list);
-    if (logging()) log(kEntryGetTrafficList, "host_get_traffic_list", fmt("-> %d", n));
+int32_t Services::get_traffic_list(void **list) {
+    int32_t n = 0;
+    void *head = R().make_list(kEntryGetTrafficList, &n);
+    if (list) *list = head;
+    if (logging()) log(kEntryGetTrafficList, fmt("-> %d", n));
     return n;
 }
 
-void free_traffic_list(void *list) {
-    if (logging()) log(kEntryFreeTrafficList, "host_free_traffic_list", list ? "list" : "null");
-    H().free_list(kEntryGetTrafficList, list);
+void Services::free_traffic_list(void *list) {
+    panelhost::free_list(kEntryFreeTrafficList, kEntryGetTrafficList, list);
 }
 
-// ---- objects
+// ---------------------------------------------------------------- objects
 
-void get_user_object(ObjectRef *out) {
+void Services::get_user_object(ObjectRef *out) {
     if (out) *out = H().world().user_ref();
-    if (logging()) log(kEntryGetUserObject, "host_get_user_object", "");
+    if (logging()) log(kEntryGetUserObject, "");
 }
 
-int32_t object_is_valid(const ObjectRef *o) {
-    SimObject *obj = H().world().find(o);
+int32_t Services::object_is_valid(const ObjectRef *o) {
+    SimObject *obj = object(o);
     int32_t r = obj && obj->valid ? 1 : 0;
-    if (logging()) log(kEntryObjectIsValid, "host_object_is_valid", ref_text(o) + fmt(" -> %d", r));
+    if (logging()) log(kEntryObjectIsValid, ref_text(o) + fmt(" -> %d", r));
     return r;
 }
 
-void object_get_position(const ObjectRef *o, GeoPosition *out) {
-    if (logging()) log(kEntryObjectGetPosition, "host_object_get_position", ref_text(o));
+void Services::object_get_position(const ObjectRef *o, GeoPosition *out) {
+    if (logging()) log(kEntryObjectGetPosition, ref_text(o));
     if (out == nullptr) return;
-    SimObject *obj = H().world().find(o);
+    SimObject *obj = object(o);
     *out = obj ? obj->position : GeoPosition{};
 }
 
-void object_get_name(const ObjectRef *o, char *buf, int32_t capacity) {
-    if (logging()) log(kEntryObjectGetName, "host_object_get_name", ref_text(o) + fmt(", %d", capacity));
+void Services::object_get_name(const ObjectRef *o, char *buf, int32_t capacity) {
+    if (logging()) log(kEntryObjectGetName, ref_text(o) + fmt(", %d", capacity));
     if (buf == nullptr || capacity <= 0) return;
-    SimObject *obj = H().world().find(o);
+    SimObject *obj = object(o);
     std::snprintf(buf, size_t(capacity), "%s", obj ? obj->name.c_str() : "");
 }
 
-void object_get_record_156(const ObjectRef *o, void *record) {
-    if (logging()) log(kEntryObjectGetRecord156, "host_object_get_record_156", ref_text(o));
+void Services::object_get_record_156(const ObjectRef *o, void *record) {
+    if (logging()) log(kEntryObjectGetRecord156, ref_text(o));
     if (record == nullptr) return;
-    SimObject *obj = H().world().find(o);
+    SimObject *obj = object(o);
     uint8_t bytes[64] = {};
     float speed = obj ? obj->ground_speed_fps : 0.0f;
     std::memcpy(bytes, &speed, sizeof speed);
     std::memcpy(record, bytes, sizeof bytes);
 }
 
-int32_t object_load_model(const ObjectRef *o, const char *path, uint32_t tag) {
-    SimObject *obj = H().world().find(o);
-    struct stat st{};
-    int32_t ok = obj && path && stat(H().resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
-    if (ok) obj->models[tag] = std::string(path, strnlen(path, 4096));
-    if (logging()) log(kEntryObjectLoadModel, "host_object_load_model",
-        ref_text(o) + ", " + quote(path, 4096) + ", " + code_text(tag) + fmt(" -> %d", ok));
+int32_t Services::object_load_model(const ObjectRef *o, const char *path, uint32_t tag) {
+    int32_t ok = R().load_model(object(o), path, tag);
+    if (logging())
+        log(kEntryObjectLoadModel, ref_text(o) + ", " + quote(path, 4096) + ", " + code_text(tag) + fmt(" -> %d", ok));
     return ok;
 }
 
-int32_t object_select_model(const ObjectRef *o, uint32_t tag) {
-    SimObject *obj = H().world().find(o);
-    int32_t ok = obj && obj->models.count(tag) ? 1 : 0;
-    if (ok) obj->selected_model = tag;
-    if (logging()) log(kEntryObjectSelectModel, "host_object_select_model", ref_text(o) + ", " + code_text(tag) + fmt(" -> %d", ok));
+int32_t Services::object_select_model(const ObjectRef *o, uint32_t tag) {
+    int32_t ok = R().select_model(object(o), tag);
+    if (logging()) log(kEntryObjectSelectModel, ref_text(o) + ", " + code_text(tag) + fmt(" -> %d", ok));
     return ok;
 }
 
-int32_t input_enabled() {
-    int32_t r = H().input_enabled ? 1 : 0;
-    if (logging()) log(kEntryInputEnabled, "host_input_enabled", fmt("-> %d", r));
-    return r;
-}
-
-// The map heading travels as a 32-bit fraction of a turn.
-constexpr double kTurn = 4294967296.0;
-
-void object_get_value_280(const ObjectRef *o, uint32_t *dst) {
-    if (logging()) log(kEntryObjectGetValue280, "host_object_get_value_280", ref_text(o));
+void Services::object_get_value_280(const ObjectRef *o, uint32_t *dst) {
+    if (logging()) log(kEntryObjectGetValue280, ref_text(o));
     if (dst == nullptr) return;
-    SimObject *obj = H().world().find(o);
+    SimObject *obj = object(o);
     double turns = obj ? std::fmod(double(obj->map_heading_deg) / 360.0, 1.0) : 0.0;
     if (turns < 0) turns += 1.0;
     *dst = uint32_t(std::fmin(turns * kTurn, kTurn - 1.0));
 }
 
-float convert_value_208(uint32_t raw) {
-    float deg = float(double(raw) * 360.0 / kTurn);
-    if (logging()) log(kEntryConvertValue208, "host_convert_value_208", fmt("%u -> %g", raw, double(deg)));
-    return deg;
-}
-
-void object_get_value_281(const ObjectRef *o, float *dst) {
-    if (logging()) log(kEntryObjectGetValue281, "host_object_get_value_281", ref_text(o));
+void Services::object_get_value_281(const ObjectRef *o, float *dst) {
+    if (logging()) log(kEntryObjectGetValue281, ref_text(o));
     if (dst == nullptr) return;
-    SimObject *obj = H().world().find(o);
+    SimObject *obj = object(o);
     *dst = obj ? obj->heading_deg : 0.0f;
 }
 
-int32_t object_get_value_282(const ObjectRef *o, float *dst) {
-    SimObject *obj = H().world().find(o);
+int32_t Services::object_get_value_282(const ObjectRef *o, float *dst) {
+    SimObject *obj = object(o);
     auto var = H().world().variation_deg;
     int32_t ok = obj && var && dst ? 1 : 0;
     if (ok) *dst = *var;
-    if (logging()) log(kEntryObjectGetValue282, "host_object_get_value_282", ref_text(o) + fmt(" -> %d", ok));
+    if (logging()) log(kEntryObjectGetValue282, ref_text(o) + fmt(" -> %d", ok));
     return ok;
 }
 
-double *position_vector_entry(double out[3], const GeoPosition *from, const GeoPosition *to) {
-    if (logging()) log(kEntryPositionVector, "host_position_vector", "");
+float Services::object_get_radio_frequency(const ObjectRef *o, int32_t kind, int32_t unit, int32_t which) {
+    SimObject *obj = object(o);
+    float f = 0.0f;
+    if (obj) {
+        obj->radios_read.insert({kind, unit});
+        auto it = obj->radios.find({kind, unit, which});
+        if (it != obj->radios.end()) f = it->second;
+    }
+    if (logging())
+        log(kEntryObjectGetRadioFrequency, ref_text(o) + fmt(", %d, %d, %d -> %g", kind, unit, which, double(f)));
+    return f;
+}
+
+void Services::object_set_part_frame(const ObjectRef *o, const char *part, int32_t frame) {
+    if (logging()) log(kEntryObjectSetPartFrame, ref_text(o) + ", " + quote(part, 256) + fmt(", %d", frame));
+    SimObject *obj = object(o);
+    if (obj && part) obj->part_frames[std::string(part, strnlen(part, 256))] = frame;
+}
+
+// ---------------------------------------------------------------- the simulation
+
+float Services::convert_value_208(uint32_t raw) {
+    float deg = float(double(raw) * 360.0 / kTurn);
+    if (logging()) log(kEntryConvertValue208, fmt("%u -> %g", raw, double(deg)));
+    return deg;
+}
+
+double *Services::position_vector(double out[3], const GeoPosition *from, const GeoPosition *to) {
+    if (logging()) log(kEntryPositionVector, "");
     if (out == nullptr) return out;
     if (from && to)
         panelhost::position_vector(*from, *to, out, H().bearing_origin());
@@ -352,54 +372,38 @@ double *position_vector_entry(double out[3], const GeoPosition *from, const GeoP
     return out;
 }
 
-int32_t sim_state() {
+int32_t Services::input_enabled() {
+    int32_t r = H().input_enabled ? 1 : 0;
+    if (logging()) log(kEntryInputEnabled, fmt("-> %d", r));
+    return r;
+}
+
+int32_t Services::sim_state() {
     int32_t r = H().sim_state;
-    if (logging()) log(kEntrySimState, "host_sim_state", fmt("-> %d", r));
+    if (logging()) log(kEntrySimState, fmt("-> %d", r));
     return r;
 }
 
-float get_frame_seconds() {
+float Services::get_frame_seconds() {
     float r = H().frame_seconds;
-    if (logging()) log(kEntryGetFrameSeconds, "host_get_frame_seconds", fmt("-> %g", double(r)));
+    if (logging()) log(kEntryGetFrameSeconds, fmt("-> %g", double(r)));
     return r;
 }
 
-void window_place(int32_t window, int32_t x, int32_t y, int32_t w, int32_t h) {
-    if (logging()) log(kEntryWindowPlace, "host_window_place", fmt("%d, %d, %d, %d, %d", window, x, y, w, h));
-    H().windows[window] = WindowRect{x, y, w, h};
+// ---------------------------------------------------------------- windows
+
+void Services::window_place(int32_t window, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (logging()) log(kEntryWindowPlace, fmt("%d, %d, %d, %d, %d", window, x, y, w, h));
+    R().place_window(window, WindowRect{x, y, w, h});
 }
 
-int32_t window_query(int32_t window) {
-    int32_t r = H().windows.count(window) ? 1 : 0;
-    if (logging()) log(kEntryWindowQuery, "host_window_query", fmt("%d -> %d", window, r));
+int32_t Services::window_query(int32_t window) {
+    int32_t r = R().has_window(window) ? 1 : 0;
+    if (logging()) log(kEntryWindowQuery, fmt("%d -> %d", window, r));
     return r;
 }
 
-float object_get_radio_frequency(const ObjectRef *o, int32_t kind, int32_t unit, int32_t which) {
-    SimObject *obj = H().world().find(o);
-    float f = 0.0f;
-    if (obj) {
-        obj->radios_read.insert({kind, unit});
-        auto it = obj->radios.find({kind, unit, which});
-        if (it != obj->radios.end()) f = it->second;
-    }
-    if (logging()) log(kEntryObjectGetRadioFrequency, "host_object_get_radio_frequency",
-        ref_text(o) + fmt(", %d, %d, %d -> %g", kind, unit, which, double(f)));
-    return f;
-}
-
-void object_set_part_frame(const ObjectRef *o, const char *part, int32_t frame) {
-    if (logging()) log(kEntryObjectSetPartFrame, "host_object_set_part_frame", ref_text(o) + ", " + quote(part, 256) + fmt(", %d", frame));
-    SimObject *obj = H().world().find(o);
-    if (obj && part) obj->part_frames[std::string(part, strnlen(part, 256))] = frame;
-}
-
-template <class Fn>
-HostEntry as_entry(Fn fn) {
-    return reinterpret_cast<HostEntry>(fn);
-}
-
-}  // namespace
+// ---------------------------------------------------------------- the table
 
 void service_failed(int entry, const char *what) noexcept {
     try {
@@ -411,59 +415,9 @@ void service_failed(int entry, const char *what) noexcept {
 
 void fill_services(std::array<HostEntry, kServiceCount> &t) {
     t.fill(nullptr);
-    t[kEntryCreateInstance] = as_entry(&Guarded<kEntryCreateInstance, &create_instance>::call);
-    t[kEntryRegisterClass] = as_entry(&Guarded<kEntryRegisterClass, &register_class>::call);
-    t[kEntrySendMessage] = as_entry(&Guarded<kEntrySendMessage, &send_message>::call);
-    t[kEntrySurfacePresent] = as_entry(&Guarded<kEntrySurfacePresent, &surface_present>::call);
-    t[kEntrySurfacePresentKeyed] = as_entry(&Guarded<kEntrySurfacePresentKeyed, &surface_present_keyed>::call);
-    t[kEntryFontLoad] = as_entry(&Guarded<kEntryFontLoad, &font_load>::call);
-    t[kEntryFontFree] = as_entry(&Guarded<kEntryFontFree, &font_free>::call);
-    t[kEntryFontDrawText] = as_entry(&Guarded<kEntryFontDrawText, &font_draw_text>::call);
-    t[kEntryFontDrawLabel] = as_entry(&Guarded<kEntryFontDrawLabel, &font_draw_label>::call);
-    t[kEntryBitmapLoad] = as_entry(&Guarded<kEntryBitmapLoad, &bitmap_load>::call);
-    t[kEntryBitmapFree] = as_entry(&Guarded<kEntryBitmapFree, &bitmap_free>::call);
-    t[kEntryBitmapDraw] = as_entry(&Guarded<kEntryBitmapDraw, &bitmap_draw>::call);
-    t[kEntryStreamOpen] = as_entry(&Guarded<kEntryStreamOpen, &stream_open>::call);
-    t[kEntryStreamClose] = as_entry(&Guarded<kEntryStreamClose, &stream_close>::call);
-    t[kEntryFileExists] = as_entry(&Guarded<kEntryFileExists, &file_exists>::call);
-    t[kEntryStreamReadObject] = as_entry(&Guarded<kEntryStreamReadObject, &stream_read_object>::call);
-    t[kEntryStreamReadInt] = as_entry(&Guarded<kEntryStreamReadInt, &stream_read_int>::call);
-    t[kEntryStreamReadFloat] = as_entry(&Guarded<kEntryStreamReadFloat, &stream_read_float>::call);
-    t[kEntryStreamReadString] = as_entry(&Guarded<kEntryStreamReadString, &stream_read_string>::call);
-    t[kEntryStreamReadMessage] = as_entry(&Guarded<kEntryStreamReadMessage, &stream_read_message>::call);
-    t[kEntrySoundPlayFile] = as_entry(&Guarded<kEntrySoundPlayFile, &sound_play_file>::call);
-    t[kEntrySoundStop] = as_entry(&Guarded<kEntrySoundStop, &sound_stop>::call);
-    t[kEntrySoundIsPlaying] = as_entry(&Guarded<kEntrySoundIsPlaying, &sound_is_playing>::call);
-    t[kEntrySoundSetVolume] = as_entry(&Guarded<kEntrySoundSetVolume, &sound_set_volume>::call);
-    t[kEntryGetNavaidList] = as_entry(&Guarded<kEntryGetNavaidList, &get_navaid_list>::call);
-    t[kEntryGetAirportList] = as_entry(&Guarded<kEntryGetAirportList, &get_airport_list>::call);
-    t[kEntryGetPointList] = as_entry(&Guarded<kEntryGetPointList, &get_point_list>::call);
-    t[kEntryFreeNavaidList] = as_entry(&Guarded<kEntryFreeNavaidList, &free_navaid_list>::call);
-    t[kEntryFreeAirportList] = as_entry(&Guarded<kEntryFreeAirportList, &free_airport_list>::call);
-    t[kEntryFreePointList] = as_entry(&Guarded<kEntryFreePointList, &free_point_list>::call);
-    t[kEntryGetTrafficList] = as_entry(&Guarded<kEntryGetTrafficList, &get_traffic_list>::call);
-    t[kEntryFreeTrafficList] = as_entry(&Guarded<kEntryFreeTrafficList, &free_traffic_list>::call);
-    t[kEntryGetUserObject] = as_entry(&Guarded<kEntryGetUserObject, &get_user_object>::call);
-    t[kEntryObjectIsValid] = as_entry(&Guarded<kEntryObjectIsValid, &object_is_valid>::call);
-    t[kEntryObjectGetPosition] = as_entry(&Guarded<kEntryObjectGetPosition, &object_get_position>::call);
-    t[kEntryObjectGetName] = as_entry(&Guarded<kEntryObjectGetName, &object_get_name>::call);
-    t[kEntryObjectGetRecord156] = as_entry(&Guarded<kEntryObjectGetRecord156, &object_get_record_156>::call);
-    t[kEntryObjectLoadModel] = as_entry(&Guarded<kEntryObjectLoadModel, &object_load_model>::call);
-    t[kEntryObjectSelectModel] = as_entry(&Guarded<kEntryObjectSelectModel, &object_select_model>::call);
-    t[kEntryInputEnabled] = as_entry(&Guarded<kEntryInputEnabled, &input_enabled>::call);
-    t[kEntryConvertValue208] = as_entry(&Guarded<kEntryConvertValue208, &convert_value_208>::call);
-    t[kEntryPositionVector] = as_entry(&Guarded<kEntryPositionVector, &position_vector_entry>::call);
-    t[kEntrySimState] = as_entry(&Guarded<kEntrySimState, &sim_state>::call);
-    t[kEntryAlloc] = as_entry(&Guarded<kEntryAlloc, &alloc>::call);
-    t[kEntryFree] = as_entry(&Guarded<kEntryFree, &free_block>::call);
-    t[kEntryGetFrameSeconds] = as_entry(&Guarded<kEntryGetFrameSeconds, &get_frame_seconds>::call);
-    t[kEntryObjectGetValue280] = as_entry(&Guarded<kEntryObjectGetValue280, &object_get_value_280>::call);
-    t[kEntryObjectGetValue281] = as_entry(&Guarded<kEntryObjectGetValue281, &object_get_value_281>::call);
-    t[kEntryObjectGetValue282] = as_entry(&Guarded<kEntryObjectGetValue282, &object_get_value_282>::call);
-    t[kEntryWindowPlace] = as_entry(&Guarded<kEntryWindowPlace, &window_place>::call);
-    t[kEntryWindowQuery] = as_entry(&Guarded<kEntryWindowQuery, &window_query>::call);
-    t[kEntryObjectGetRadioFrequency] = as_entry(&Guarded<kEntryObjectGetRadioFrequency, &object_get_radio_frequency>::call);
-    t[kEntryObjectSetPartFrame] = as_entry(&Guarded<kEntryObjectSetPartFrame, &object_set_part_frame>::call);
+#define HOST_SERVICE(number, Name, name, signature, contract) \
+    t[number] = reinterpret_cast<HostEntry>(&Guarded<number, &Services::name>::call);
+#include "frame/host_services.def"
 }
 
 }  // namespace panelhost

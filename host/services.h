@@ -1,4 +1,5 @@
-// The host's services table: one C function per entry of the interface.
+// The host's services table: one C function per entry of
+// frame/host_services.def.
 #pragma once
 
 #include <array>
@@ -8,6 +9,16 @@
 #include "frame/abi.h"
 
 namespace panelhost {
+
+// The host's implementation of every listed entry, declared from the list
+// with the entry's exact type: a definition whose signature differs from
+// what the plug-ins call does not compile ("no declaration matches
+// Services::<name>"). Each decodes its arguments into the call log and does
+// its work (host/services.cpp).
+struct Services {
+#define HOST_SERVICE(number, Name, name, signature, contract) static std::type_identity_t<signature> name;
+#include "frame/host_services.def"
+};
 
 // Records on the current host that service `entry` let `what` escape.
 void service_failed(int entry, const char *what) noexcept;
@@ -31,7 +42,8 @@ struct Guarded<Entry, Fn> {
     }
 };
 
-// Fills every entry the suite uses; the others stay null.
+// Fills every listed entry with Services::<name> through Guarded; the others
+// stay null.
 void fill_services(std::array<HostEntry, kServiceCount> &table);
 
 }  // namespace panelhost

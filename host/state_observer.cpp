@@ -21,7 +21,7 @@ std::string code_word(uint32_t code) {
     return s;
 }
 
-void StateObserver::start(const Host &host) { windows_seen_ = host.windows; }
+void StateObserver::start(const Host &host) { windows_seen_ = host.resources().windows; }
 
 void StateObserver::observe(Host &host, std::vector<std::string> &asset_errors, FlightLog &log, double t, long frame) {
     SimObject &user = host.world().user();
@@ -37,14 +37,14 @@ void StateObserver::observe(Host &host, std::vector<std::string> &asset_errors, 
             parts_seen_[part] = value;
         }
     }
-    for (auto &[number, r] : host.windows) {
+    for (auto &[number, r] : host.resources().windows) {
         auto seen = windows_seen_.find(number);
         if (seen == windows_seen_.end() || seen->second != r) {
             log.window(t, frame, number, r.x, r.y, r.w, r.h);
             windows_seen_[number] = r;
         }
     }
-    for (auto &[id, sound] : host.sounds()) {
+    for (auto &[id, sound] : host.resources().sounds()) {
         if (id <= sounds_seen_) continue;
         sounds_seen_ = id;
         log.sound(t, frame, sound.file, same_text_ignoring_case(sound.file, "GPSPING.WAV"));

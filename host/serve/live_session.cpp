@@ -261,7 +261,7 @@ json LiveSession::status() const {
         s["leg"] = nullptr;  // past the last waypoint
     s["last_message"] = host.bus().last_sent();
     json windows = json::array();
-    for (const auto &[number, r] : host.windows)
+    for (const auto &[number, r] : host.resources().windows)
         windows.push_back({{"number", number}, {"x", r.x}, {"y", r.y}, {"width", r.w}, {"height", r.h}});
     s["windows"] = windows;
     const Scenario &sc = flying_->scenario;

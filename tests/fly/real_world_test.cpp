@@ -104,11 +104,12 @@ TEST(WorldDb, EachListIsMadeWhenFirstHandedOut) {
     };
     host.world().stale_nearby = World::kAllLists;
     EXPECT_TRUE(host.world().nearby_airports.empty());
-    host.free_list(kEntryGetAirportList, host.make_list(kEntryGetAirportList));
+    Resources &r = host.resources();
+    r.free_list(kEntryGetAirportList, r.make_list(kEntryGetAirportList));
     EXPECT_EQ(made, std::vector<unsigned>{World::kAirportList});
     EXPECT_FALSE(host.world().nearby_airports.empty());
-    host.free_list(kEntryGetAirportList, host.make_list(kEntryGetAirportList));
-    host.free_list(kEntryGetPointList, host.make_list(kEntryGetPointList));
+    r.free_list(kEntryGetAirportList, r.make_list(kEntryGetAirportList));
+    r.free_list(kEntryGetPointList, r.make_list(kEntryGetPointList));
     EXPECT_EQ(made, (std::vector<unsigned>{World::kAirportList, World::kPointList}));
 }
 

@@ -21,9 +21,9 @@ struct StateObserverTest : testing::Test {
 TEST_F(StateObserverTest, WindowsAreLoggedWhenAnyEdgeMoves) {
     observe(0);
     EXPECT_TRUE(log.section("windows").empty()) << "the host's own first window is not news";
-    host.windows[6].h = 400;  // the height alone
+    host.resources().windows[6].h = 400;  // the height alone
     observe(1);
-    host.windows[9] = WindowRect{10, 20, 30, 40};
+    host.resources().windows[9] = WindowRect{10, 20, 30, 40};
     observe(2);
     observe(3);
     const json &w = log.section("windows");
@@ -57,12 +57,12 @@ TEST_F(StateObserverTest, PartsAndModelsAreLoggedOnEachChangeBackToo) {
 }
 
 TEST_F(StateObserverTest, EachStartedSoundOnceAndThePingWhateverItsCase) {
-    host.sound_play("click.wav");
-    host.sound_play("gpsping.wav");
+    host.resources().sound_play("click.wav");
+    host.resources().sound_play("gpsping.wav");
     observe(1);
     host.advance(5);  // both have run out; still not news again
     observe(2);
-    host.sound_play("GPSPING.WAV");
+    host.resources().sound_play("GPSPING.WAV");
     observe(3);
     EXPECT_EQ(log.section("sounds").size(), 1u);
     const json &pings = log.section("pings");

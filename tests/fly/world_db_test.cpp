@@ -66,23 +66,23 @@ TEST(WorldDb, ListsReachThePlugInsAtTheirOffsets) {
     Host host;
     sample().fill_nearby(host.world(), from_degrees(44.0, -12.0, 0), 40.0);
     using namespace hostlist;
-    void *head = host.make_list(kEntryGetAirportList);
+    void *head = host.resources().make_list(kEntryGetAirportList);
     std::vector<std::string> codes;
     for (auto *n = static_cast<const uint8_t *>(head); n; n = field<const uint8_t *>(n, airport::kNext)) {
         codes.emplace_back(reinterpret_cast<const char *>(n + airport::kCode));
         EXPECT_GT(field<double>(n, airport::kLatitude), 44.0 * 3600);
     }
     EXPECT_EQ(codes, (std::vector<std::string>{"NEAR", "MID"}));
-    EXPECT_TRUE(host.free_list(kEntryGetAirportList, head));
+    EXPECT_TRUE(host.resources().free_list(kEntryGetAirportList, head));
 
-    head = host.make_list(kEntryGetNavaidList);
+    head = host.resources().make_list(kEntryGetNavaidList);
     auto *n = static_cast<const uint8_t *>(head);
     ASSERT_NE(n, nullptr);
     EXPECT_STREQ(reinterpret_cast<const char *>(n + navaid::kId), "NDB");
     EXPECT_EQ(field<uint32_t>(n, navaid::kFlags), navaid::kNdb);
     EXPECT_FLOAT_EQ(field<float>(n, navaid::kFrequency), 375);
     EXPECT_DOUBLE_EQ(field<double>(n, navaid::kLongitude), 348.0 * 3600);
-    EXPECT_TRUE(host.free_list(kEntryGetNavaidList, head));
+    EXPECT_TRUE(host.resources().free_list(kEntryGetNavaidList, head));
     EXPECT_TRUE(host.problems().empty());
 }
 

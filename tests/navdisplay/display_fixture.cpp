@@ -89,7 +89,7 @@ panelhost::Instance *DisplayTest::add_instance(const std::string &definition_tex
     return i;
 }
 
-bool DisplayTest::draw() { return display->draw(surface); }
+bool DisplayTest::draw() { return display->draw(surface).presented; }
 
 bool DisplayTest::draw_refreshed() {
     const float saved = host->frame_seconds;

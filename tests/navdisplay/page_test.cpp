@@ -51,7 +51,7 @@ TEST_F(PageTest, NavaidAheadSitsOnTheMiddleRing) {
     draw_refreshed();
     EXPECT_EQ(calls(kEntryBitmapDraw)[0], "host_bitmap_draw(\"vor2.PBM\", 96, 145, 0)")
         << "screen point (103, 152), 80 pixels above the aircraft; symbol 7 up and left";
-    EXPECT_EQ(host->outstanding_lists(), 0u) << "every host list is released after the copy";
+    EXPECT_EQ(host->resources().outstanding_lists(), 0u) << "every host list is released after the copy";
 }
 
 TEST_F(PageTest, MapTurnsWithTheMapHeading) {
@@ -247,7 +247,7 @@ TEST_F(PageTest, NearbyListsHoldAtMostTheirCapacity) {
     start(definition("auto 1\n"));
     draw_refreshed();
     EXPECT_EQ(count(kEntryBitmapDraw, "host_bitmap_draw(\"vor2.PBM\", 96, 145, 0)"), 128u);
-    EXPECT_EQ(host->outstanding_lists(), 0u);
+    EXPECT_EQ(host->resources().outstanding_lists(), 0u);
 }
 
 TEST_F(PageTest, TrafficColoursAndLabels) {
@@ -296,7 +296,7 @@ TEST_F(PageTest, TrafficListIsHeldBetweenRefreshesAndReleasedOnKill) {
     click(137, 300);
     draw_refreshed();
     EXPECT_EQ(calls(kEntryGetTrafficList).size(), 1u);
-    EXPECT_EQ(host->outstanding_lists(), 1u) << "the traffic list stays held";
+    EXPECT_EQ(host->resources().outstanding_lists(), 1u) << "the traffic list stays held";
     world().remove_traffic(index);
     host->log().clear();
     draw();
@@ -305,7 +305,7 @@ TEST_F(PageTest, TrafficListIsHeldBetweenRefreshesAndReleasedOnKill) {
     draw_refreshed();
     EXPECT_EQ(calls(kEntryFreeTrafficList).size(), 1u) << "a refresh releases the old list";
     plugin->kill();
-    EXPECT_EQ(host->outstanding_lists(), 0u);
+    EXPECT_EQ(host->resources().outstanding_lists(), 0u);
     EXPECT_TRUE(host->problems().empty());
 }
 

@@ -44,7 +44,7 @@ protected:
         return size_t(std::count_if(c.rbegin(), last_time, [](const auto &h) { return h.entry == kEntryPositionVector; }));
     }
     // Sounds the display started since the host was made, whatever the log holds.
-    size_t sounds_started() const { return host->sounds().size(); }
+    size_t sounds_started() const { return host->resources().sounds().size(); }
 };
 
 TEST_F(RouteTest, DataBlockOfTheActiveLeg) {
@@ -196,7 +196,7 @@ TEST_F(RouteTest, NextLegIsJudgedOnItsOwnDistances) {
 TEST_F(RouteTest, PingIsNotRestartedWhilePlaying) {
     const GeoPosition b = ahead(0.0, 30.0 * kFeetPerNm), c = ahead(0.0, 34.0 * kFeetPerNm);
     start_route(PlanText().user(home, "A").user(b, "B").user(c, "C").user(ahead(0.0, 90.0 * kFeetPerNm), "D").text());
-    host->sound_seconds = 60.0;
+    host->resources().sound_seconds = 60.0;
     for (double d : {2.0, 1.0, 1.5}) {
         fly_to(b, d);
         draw();

@@ -274,10 +274,10 @@ TEST_F(NavStateTest, TrafficIsHeldFromOneRefreshToTheNext) {
     nav.rewind_traffic();
     nav.refresh_traffic();
     nav.refresh_traffic();
-    EXPECT_EQ(host.outstanding_lists(), 1u);
+    EXPECT_EQ(host.resources().outstanding_lists(), 1u);
     nav.release_traffic();
     nav.release_traffic();
-    EXPECT_EQ(host.outstanding_lists(), 0u);
+    EXPECT_EQ(host.resources().outstanding_lists(), 0u);
     EXPECT_TRUE(host.problems().empty()) << host.problems().front();
 }
 

@@ -23,7 +23,7 @@ TEST_F(PanelshiftTest, KeyFortyFiveWithModifiersFourPlacesWindowSix) {
     plugin->key(45, 4);
     EXPECT_EQ(window_calls(), (std::vector<std::string>{"host_window_query(6 -> 1)",
                                                         "host_window_place(6, 20, 20, 100, 100)"}));
-    const panelhost::WindowRect &w = host.windows.at(6);
+    const panelhost::WindowRect &w = host.resources().windows.at(6);
     EXPECT_EQ((std::vector<int>{w.x, w.y, w.w, w.h}), (std::vector<int>{20, 20, 100, 100}));
     plugin->key(45, 4);
     EXPECT_EQ(host.log().of(kEntryWindowPlace).size(), 2u) << "no toggle back";
@@ -35,7 +35,7 @@ TEST_F(PanelshiftTest, EveryOtherKeyOnlyQueries) {
     host.input_enabled = false;
     plugin->key(45, 4);
     EXPECT_EQ(window_calls(), std::vector<std::string>(6, "host_window_query(6 -> 1)"));
-    EXPECT_EQ(host.windows.at(6).w, 640);
+    EXPECT_EQ(host.resources().windows.at(6).w, 640);
 }
 
 }  // namespace

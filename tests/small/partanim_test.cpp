@@ -163,7 +163,7 @@ TEST_F(PartanimTest, OneSoundHandleServesEveryPart) {
     load({part("User aircraft", 65, "door", "0,0", "0.05,0,0", "door.wav"),
           part("User aircraft", 66, "hatch", "0,5", "0.05,0,0", "hatch.wav"),
           part("User aircraft", 67, "flag", "0,0", "0.05,0,0", "NULL")});
-    host.sound_seconds = 10.0;
+    host.resources().sound_seconds = 10.0;
     plugin->key(65, 0);
     plugin->key(66, 0);  // the door's sound still plays: the hatch is silent
     EXPECT_EQ(host.log().of_any({kEntrySoundPlayFile, kEntrySoundSetVolume}),
@@ -171,13 +171,13 @@ TEST_F(PartanimTest, OneSoundHandleServesEveryPart) {
     host.log().clear();
     run("door", 31, 0.1f);  // the door ends and stops the shared handle
     EXPECT_EQ(host.log().of(kEntrySoundStop), (std::vector<std::string>{"host_sound_stop(1)"}));
-    EXPECT_FALSE(host.sounds().at(1).playing);
+    EXPECT_FALSE(host.resources().sounds().at(1).playing);
     plugin->key(67, 0);
-    EXPECT_EQ(host.sounds().size(), 1u) << "\"NULL\" starts no sound";
+    EXPECT_EQ(host.resources().sounds().size(), 1u) << "\"NULL\" starts no sound";
     run("flag", 40, 0.1f);
     EXPECT_EQ(host.world().user().part_frames.at("flag"), 30);
     plugin->key(65, 0);
-    EXPECT_EQ(host.sounds().at(2).file, "door.wav");
+    EXPECT_EQ(host.resources().sounds().at(2).file, "door.wav");
 }
 
 TEST_F(PartanimTest, GlobalStartReturnsEveryPartToRest) {

@@ -39,14 +39,15 @@ TEST_F(RadioTest, ComDrawsBothFrequenciesOnTheSlantAndPresentsKeyed) {
     tune(1, 2, 0, 121.500f);
     tune(1, 2, 1, 118.000f);
     host.log().clear();
-    EXPECT_TRUE(com.draw(surface));
+    const panelhost::Presentation shown = com.draw(surface);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(host.log().of(kEntryObjectGetRadioFrequency),
               (std::vector<std::string>{"host_object_get_radio_frequency(obj0, 1, 2, 0 -> 121.5)",
                                         "host_object_get_radio_frequency(obj0, 1, 2, 1 -> 118)"}));
     EXPECT_EQ(draws(), (std::vector<std::string>{drawn("mvcom.pbg", 15, 43, 3), drawn("mvcomdec.pbg", 31, 40, 20),
                                                  drawn("mvcom.pbg", 67, 34, 0), drawn("mvcomdec.pbg", 83, 31, 0)}));
     EXPECT_EQ(host.log().calls().back().text(), "host_surface_present_keyed(130x60, 0x000000)");
-    EXPECT_TRUE(host.presented().keyed);
+    EXPECT_TRUE(shown.keyed);
 }
 
 TEST_F(RadioTest, ComClearsAndDrawsTheOrangeLine) {
