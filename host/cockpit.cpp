@@ -92,7 +92,7 @@ void Cockpit::choose_variation(const fs::path &world) {
 Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::path &run_folder)
     : scenario_(scenario), db_(load_world(paths.world)) {
     choose_variation(paths.world);
-    plan_ = resolve_route(scenario_, db_);
+    plan_ = resolve_route(scenario_, db_, &route_warnings_);
     fs::path run = fs::absolute(run_folder);
     prepare_run_folder(run, paths.world, scenario_, plan_);
     if (!fs::is_directory(paths.assets)) throw HostError(paths.assets.string() + ": no such assets folder");
@@ -129,6 +129,7 @@ Cockpit::Cockpit(const Scenario &scenario, const CockpitPaths &paths, const fs::
         if (drawing_ < panel_.gauges.size() && panel_.gauges[drawing_].frames_shown == 0) silent_.note(drawing_, m);
     };
     update_world();
+    record_track();
     observer_.start(*host_);
     load_panel(panel_, *host_, scenario_, paths.plugins, folder_.previous(), *asset_errors_);
     silent_ = SilentGauges(panel_.gauges.size());
@@ -224,6 +225,26 @@ void Cockpit::frame() {
     host_->advance(dt);
     ++frame_;
     observe();
+    record_track();
+}
+
+void Cockpit::record_track() {
+    // The frame nearest each whole second; its time is the frame's own.
+    long second = long(std::floor(time() + scenario_.step * 0.5));
+    if (second <= track_second_) return;
+    track_second_ = second;
+    const SimObject &user = host_->world().user();
+    const AircraftState &s = flight_->state();
+    TrackPoint p;
+    p.time = time();
+    p.latitude_deg = latitude_degrees(s.position);
+    p.longitude_deg = longitude_degrees(s.position);
+    p.altitude_ft = s.position.altitude;
+    p.true_heading_deg = s.true_heading_deg;
+    p.magnetic_heading_deg = user.heading_deg;
+    p.variation_deg = host_->world().variation_deg.value_or(0.0f);
+    p.ground_speed_kt = s.ground_speed_fps / kKnotToFps;
+    log_.track(p);
 }
 
 void Cockpit::draw_gauges() {

@@ -80,6 +80,8 @@ public:
     const std::string &world_text() const { return world_text_; }
     const std::string &variation_text() const { return variation_text_; }
     const std::vector<PlanWaypoint> &plan() const { return plan_; }
+    // "file:line: warning: ..." for the route's points the world lacks.
+    const std::vector<std::string> &route_warnings() const { return route_warnings_; }
     FlightLog &log() { return log_; }
 
 private:
@@ -87,11 +89,13 @@ private:
     void update_world();
     void draw_gauges();
     void observe();  // host state changes into the flight log
+    void record_track();  // the aircraft into the log's track, once a simulated second
 
     Scenario scenario_;
     WorldDb db_;
     std::string world_text_, variation_text_;
     std::vector<PlanWaypoint> plan_;
+    std::vector<std::string> route_warnings_;
     std::unique_ptr<Flight> flight_;
     std::vector<std::pair<size_t, TrafficMotion>> traffic_;  // world index, motion
     std::shared_ptr<std::vector<std::string>> asset_errors_;
@@ -106,6 +110,7 @@ private:
     bool play_events_ = true;
     long frame_ = 0;
     double nearby_timer_ = 0;
+    long track_second_ = -1;  // the last whole second in the track
 };
 
 }  // namespace panelhost

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "host/flight_map.h"
 #include "host/geo.h"
 #include "host/output/gif.h"
 #include "host/output/png.h"
@@ -65,9 +66,8 @@ std::string seconds_folder(double t) {
 
 FlyResult fly(const FlyOptions &options) {
     auto started = std::chrono::steady_clock::now();
-    Scenario scenario = load_scenario(options.scenario);
-    if (options.warn)
-        for (const std::string &w : scenario.warnings) options.warn(w);
+    Scenario scenario = load_scenario(options.scenario, options.plan);
+    std::vector<std::string> warnings = scenario.warnings;
     auto check_stop = [&] {
         if (options.stop && *options.stop) throw FlyInterrupted(*options.stop);
     };
@@ -83,7 +83,10 @@ FlyResult fly(const FlyOptions &options) {
         const CockpitPaths paths = scenario_paths(scenario, options.paths);
         const fs::path world_folder = fs::absolute(paths.world).lexically_normal();  // before the cockpit enters its run folder
         Cockpit cockpit(scenario, paths, staging.path() / "run");
+        warnings.insert(warnings.end(), cockpit.route_warnings().begin(), cockpit.route_warnings().end());
         if (options.note) options.note("world " + cockpit.world_text() + "\nvariation " + cockpit.variation_text());
+        if (options.warn)
+            for (const std::string &w : warnings) options.warn(w);
         check_stop();
         Image first = cockpit.panel_picture();
         std::unique_ptr<GifWriter> gif;
@@ -128,6 +131,7 @@ FlyResult fly(const FlyOptions &options) {
         for (const std::string &p : cockpit.silent_gauges()) log.problem(p);
         for (const auto &p : log.section("problems")) result.problems.push_back(p.get<std::string>());
         log.set("scenario", {{"file", scenario.file}, {"name", scenario.name}});
+        log.set("warnings", warnings);
         const auto &manifest = cockpit.world_db().manifest();
         log.set("world", {{"folder", world_folder.string()},
                           {"manifest", manifest ? nlohmann::json(podlib::describe(*manifest)) : nlohmann::json()},
@@ -147,6 +151,10 @@ FlyResult fly(const FlyOptions &options) {
                         {"waypoints_passed", cockpit.flight().next()}});
         log.write(staging.path() / "flight.json");
         record("flight.json");
+        FlightMap map = flight_map(scenario.name, cockpit.plan(), cockpit.world_db(), logged_places(log.section("track")),
+                                   logged_places(log.section("pings")));
+        write_png(staging.path() / "track.png", draw_track_map(map.input, map.projection));
+        record("track.png");
         record("run");
     }
     check_stop();

@@ -15,6 +15,7 @@ namespace panelhost {
 
 struct FlyOptions {
     std::filesystem::path scenario;
+    std::filesystem::path plan;  // a plan file that replaces the scenario's route, when not empty
     std::filesystem::path out;  // replaced as a whole at the end
     CockpitPaths paths;         // the scenario's [folders] override these
     bool progress = true;       // a bar on a terminal for runs over a second
@@ -22,7 +23,8 @@ struct FlyOptions {
     // Set by a signal handler to the signal's number: the flight stops at
     // the next frame, as a failed one does.
     const volatile std::sig_atomic_t *stop = nullptr;
-    // Warnings of the scenario ("file:line: warning: ..."), before it flies.
+    // Warnings of the scenario and its route ("file:line: warning: ..."),
+    // before it flies.
     std::function<void(const std::string &)> warn;
     // What the flight is about to fly over: the world and its variation.
     std::function<void(const std::string &)> note;

@@ -39,10 +39,10 @@ void catch_stop_signals() {
 
 void usage(FILE *out) {
     std::fprintf(out,
-                 "usage: panelhost [fly] [SCENARIO] [--out DIR] [--plugins DIR] [--world DIR] [--assets DIR]\n"
-                 "                 [--no-animation] [--quiet]\n"
-                 "       panelhost serve [SCENARIO] [--port N] [--address ADDR] [--speed X] [--no-events]\n"
-                 "                 [--plugins DIR] [--world DIR] [--assets DIR]\n"
+                 "usage: panelhost [fly] [SCENARIO] [--plan FILE] [--out DIR] [--plugins DIR] [--world DIR]\n"
+                 "                 [--assets DIR] [--no-animation] [--quiet]\n"
+                 "       panelhost serve [SCENARIO] [--plan FILE] [--port N] [--address ADDR] [--speed X]\n"
+                 "                 [--no-events] [--plugins DIR] [--world DIR] [--assets DIR]\n"
                  "       panelhost list [--plugins DIR] [--assets DIR]\n"
                  "       panelhost --version | --help\n"
                  "\n"
@@ -57,6 +57,9 @@ void usage(FILE *out) {
                  "\n"
                  "options:\n"
                  "  SCENARIO        scenario file (default: the bundled %s)\n"
+                 "  --plan FILE     fly the route of a plan file instead of the scenario's: X-Plane\n"
+                 "                  .fms, .pln, Little Navmap .lnmpln, Garmin .fpl, GPX, FlightGear\n"
+                 "                  route XML (docs/scenario.md)\n"
                  "  --out DIR       output folder, replaced as a whole when the flight ends\n"
                  "                  (default: flight-output)\n"
                  "  --plugins DIR   folder of the plug-in libraries (default: the build's)\n"
@@ -148,6 +151,7 @@ int fly(panelhost::FlyOptions options, bool quiet) {
                 r.frames, r.wall_seconds, r.wall_seconds > 0 ? r.simulated_seconds / r.wall_seconds : 0.0);
     std::printf("wrote %zu files into %s\n", r.files.size(), r.out.c_str());
     std::printf("  panel picture  %s/panel.png\n", r.out.c_str());
+    std::printf("  map            %s/track.png\n", r.out.c_str());
     if (std::find(r.files.begin(), r.files.end(), "flight.gif") != r.files.end())
         std::printf("  animation      %s/flight.gif\n", r.out.c_str());
     std::printf("  gauge pictures %s/snapshots/<seconds>/<gauge>.png\n", r.out.c_str());
@@ -216,6 +220,8 @@ int main(int argc, char **argv) {
                 return 0;
             } else if (a == "--plugins") {
                 dir = value();
+            } else if (a == "--plan") {
+                options.plan = value();
             } else if (a == "--out") {
                 options.out = value();
             } else if (a == "--world") {
@@ -262,6 +268,7 @@ int main(int argc, char **argv) {
         if (command == "serve") {
 #ifdef PANELHOST_LIVE
             serve.session.scenario = options.scenario;
+            serve.session.plan = options.plan;
             serve.session.paths = options.paths;
             return panelhost::live::serve(serve);
 #else

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -242,27 +243,58 @@ void read_panel(Table &root, Scenario &s) {
         }
 }
 
+// The kinds a route point's identifier may be limited to.
+std::optional<plans::PointKind> point_kind(const std::string &word) {
+    if (word == "airport") return plans::PointKind::kAirport;
+    if (word == "vor") return plans::PointKind::kVor;
+    if (word == "ndb") return plans::PointKind::kNdb;
+    if (word == "fix") return plans::PointKind::kFix;
+    return std::nullopt;
+}
+
 void read_route(Table &root, Scenario &s) {
+    if (root.has("route_file")) {
+        const toml::node &n = *root.raw("route_file");
+        s.route_file_line = line_of(n);
+        std::string file = root.string("route_file");
+        if (file.empty()) root.fail(n, "'route_file' names no file");
+        s.route_file = (std::filesystem::path(s.file).parent_path() / file).lexically_normal();
+        if (root.has("route"))
+            root.fail(n, "the route comes from 'route_file' or from [[route]] tables, not both");
+        return;
+    }
     for (Table &r : root.tables("route")) {
         RoutePoint p;
         p.line = r.line();
+        // The ways the point is given, named at the second.
+        std::vector<const toml::node *> ways;
+        for (const toml::node *n : {r.raw("key"), r.raw("ident"), r.raw("lat") ? r.raw("lat") : r.raw("lon")})
+            if (n) ways.push_back(n);
+        if (ways.size() > 1)
+            r.fail(*ways[1], "a route point has one of 'key' (a database key), 'ident' (an identifier of the world) or "
+                             "'lat' and 'lon' (a user waypoint), not two");
         if (r.has("key")) {
-            for (const char *user_only : {"lat", "lon"})
-                if (const toml::node *n = r.raw(user_only))
-                    r.fail(*n, "a route point has either 'key' (a point of the world) or 'lat' and 'lon' (a user "
-                               "waypoint), not both");
             p.key = r.string("key");
             p.name = r.string("name", p.key);
+        } else if (r.has("ident")) {
+            p.ident = r.string("ident");
+            if (p.ident.empty()) r.fail(*r.raw("ident"), "'ident' is empty");
+            if (r.has("kind")) {
+                std::string k = r.string("kind");
+                auto kind = point_kind(k);
+                if (!kind) r.fail(*r.raw("kind"), "'kind' must be one of airport, vor, ndb, fix, not \"" + k + "\"");
+                p.kind = *kind;
+            }
         } else {
             p.name = r.string("name");
-            p.latitude = r.ranged("lat", -89.0, 89.0);
+            p.latitude = r.ranged("lat", -kMaxRouteLatitude, kMaxRouteLatitude);
             p.longitude = r.ranged("lon", -180.0, 360.0);
         }
         p.altitude_ft = r.optional_number("altitude_ft");
         r.finish();
         s.route.push_back(std::move(p));
     }
-    if (s.route.size() < 2) root.fail(root.line(), "the route needs at least two points ([[route]])");
+    if (s.route.size() < 2) root.fail(root.line(), "the route needs at least two points ([[route]] or 'route_file')");
 }
 
 void read_traffic(Table &root, Scenario &s) {
@@ -270,7 +302,7 @@ void read_traffic(Table &root, Scenario &s) {
         TrafficItem a;
         a.line = t.line();
         a.name = t.string("name");
-        a.latitude = t.ranged("lat", -89.0, 89.0);
+        a.latitude = t.ranged("lat", -kMaxRouteLatitude, kMaxRouteLatitude);
         a.longitude = t.ranged("lon", -180.0, 360.0);
         a.altitude_ft = t.ranged("altitude_ft", 0, 60000);
         a.heading_deg = t.ranged("heading_deg", 0, 360);
@@ -538,7 +570,53 @@ Scenario parse_scenario(const std::string &text, const std::string &file) {
     }
 }
 
-Scenario load_scenario(const std::filesystem::path &file) {
+std::vector<RoutePoint> route_of_plan(const plans::Plan &plan, const std::string &file) {
+    std::vector<RoutePoint> route;
+    for (const plans::PlannedPoint &pp : plan.points) {
+        RoutePoint p;
+        p.file = file;
+        p.line = pp.line;
+        p.latitude = pp.latitude;
+        p.longitude = pp.longitude;
+        p.altitude_ft = pp.altitude_ft;
+        if (pp.kind == plans::PointKind::kUser) {
+            // A user point without a name is named by its place in the route.
+            p.name = pp.ident.empty() ? "WP" + std::to_string(route.size() + 1) : pp.ident;
+        } else {
+            p.ident = pp.ident;
+            p.kind = pp.kind;
+        }
+        // As for [[route]]: at a pole the heading-up map has no north.
+        if (p.latitude && std::fabs(*p.latitude) > kMaxRouteLatitude) {
+            char what[96];
+            std::snprintf(what, sizeof what, ": latitude %.4f lies beyond %g: at a pole the map has no north", *p.latitude,
+                          kMaxRouteLatitude);
+            throw ScenarioError(file + ":" + std::to_string(p.line) + what);
+        }
+        route.push_back(std::move(p));
+    }
+    if (route.size() < 2)
+        throw ScenarioError(file + ":" + std::to_string(route.empty() ? 1 : route.front().line) +
+                            ": the route needs at least two points; the plan holds " + std::to_string(route.size()));
+    return route;
+}
+
+namespace {
+
+// The route of a plan file, its warnings added to the scenario's.
+void read_plan_file(Scenario &s, const std::filesystem::path &plan, const std::string &where) {
+    std::error_code ec;
+    if (!std::filesystem::exists(plan, ec)) throw ScenarioError(where + "the plan file " + plan.string() + " does not exist");
+    try {
+        plans::Plan p = plans::load_plan(plan);
+        s.route = route_of_plan(p, plan.string());
+        s.warnings.insert(s.warnings.end(), p.warnings.begin(), p.warnings.end());
+    } catch (const plans::PlanError &e) {
+        throw ScenarioError(e.what());
+    }
+}
+
+Scenario parse_scenario_file(const std::filesystem::path &file) {
     std::error_code ec;
     if (std::filesystem::is_directory(file, ec))
         throw ScenarioError(file.string() + ": is a folder, not a scenario file");
@@ -551,6 +629,27 @@ Scenario load_scenario(const std::filesystem::path &file) {
     if (in.bad()) throw ScenarioError(file.string() + ": cannot be read");
     return parse_scenario(text.str(), file.string());
 }
+
+}  // namespace
+
+Scenario load_scenario(const std::filesystem::path &file, const std::filesystem::path &plan) {
+    Scenario s = parse_scenario_file(file);
+    if (!plan.empty()) {
+        const size_t had = s.route.size();
+        const bool from_file = !s.route_file.empty();
+        read_plan_file(s, plan, "");
+        s.warnings.push_back(s.file + ": warning: its route " +
+                             (from_file ? "file " + s.route_file.string() : "of " + std::to_string(had) + " points") +
+                             " is replaced by the " + std::to_string(s.route.size()) + " points of " + plan.string());
+        s.route_file.clear();
+        s.route_file_line = 0;
+    } else if (!s.route_file.empty()) {
+        read_plan_file(s, s.route_file, s.file + ":" + std::to_string(s.route_file_line) + ": ");
+    }
+    return s;
+}
+
+Scenario load_scenario(const std::filesystem::path &file) { return load_scenario(file, {}); }
 
 void fail_at(const Scenario &scenario, int line, const std::string &what) {
     throw ScenarioError(scenario.file + ":" + std::to_string(line) + ": " + what);

@@ -13,6 +13,7 @@
 
 #include "frame/message.h"
 #include "host/message_bus.h"
+#include "host/plans/plan_reader.h"
 #include "magnetic/model.h"
 
 namespace panelhost {
@@ -37,12 +38,24 @@ struct PanelItem {
     int line = 0;
 };
 
+// The highest latitude, north or south, of a user waypoint or traffic: at a
+// pole every bearing is south and the heading-up map has no north.
+constexpr double kMaxRouteLatitude = 89.0;
+
+// A point of the route: a record of the world by its database key, a record
+// by its identifier (as a flight management system finds it), or a user
+// waypoint at a position.
 struct RoutePoint {
-    std::string key;  // a database key, or empty for a user waypoint
-    std::string name;
-    double latitude = 0, longitude = 0;  // degrees, user waypoints only
-    std::optional<double> altitude_ft;   // to fly at the waypoint
+    std::string key;    // a database key
+    std::string ident;  // an identifier of the world, of `kind` when not kAny
+    plans::PointKind kind = plans::PointKind::kAny;
+    std::string name;   // of a user waypoint
+    // Degrees: a user waypoint's position, or where a plan file puts an
+    // identifier (the record must lie near it).
+    std::optional<double> latitude, longitude;
+    std::optional<double> altitude_ft;  // to fly at the waypoint
     int line = 0;
+    std::string file;  // the plan file the point comes from; empty: the scenario
 };
 
 struct TrafficItem {
@@ -101,6 +114,10 @@ struct Scenario {
     double radius_nm = 60;                    // of the nearby lists
 
     std::vector<RoutePoint> route;  // the first point is the start
+    // The plan file the route comes from (resolved against the scenario's
+    // folder) and the line naming it; load_scenario reads it into `route`.
+    std::filesystem::path route_file;
+    int route_file_line = 0;
     std::vector<TrafficItem> traffic;
     std::vector<PanelItem> panel;
     std::vector<BusSetting> values;  // held from the start
@@ -118,8 +135,16 @@ struct Scenario {
     std::vector<std::string> warnings;
 };
 
+// The scenario's text alone: a `route_file` is named, not read.
 Scenario parse_scenario(const std::string &text, const std::string &file);
+// The scenario file with the plan file its route_file names.
 Scenario load_scenario(const std::filesystem::path &file);
+// The same, its route replaced by the plan in `plan` when that is not empty
+// (with a warning that says so).
+Scenario load_scenario(const std::filesystem::path &file, const std::filesystem::path &plan);
+// The route points of a plan file; throws ScenarioError naming the file and
+// line of a malformed plan, or of one with fewer than two points.
+std::vector<RoutePoint> route_of_plan(const plans::Plan &plan, const std::string &file);
 
 // A fault found when the scenario is flown, at a line of its file.
 [[noreturn]] void fail_at(const Scenario &scenario, int line, const std::string &what);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/geo.h"
 #include "host/log.h"
 
 namespace panelhost {
@@ -47,7 +48,8 @@ void StateObserver::observe(Host &host, std::vector<std::string> &asset_errors, 
     for (auto &[id, sound] : host.resources().sounds()) {
         if (id <= sounds_seen_) continue;
         sounds_seen_ = id;
-        log.sound(t, frame, sound.file, same_text_ignoring_case(sound.file, "GPSPING.WAV"));
+        log.sound(t, frame, sound.file, same_text_ignoring_case(sound.file, "GPSPING.WAV"),
+                  latitude_degrees(user.position), longitude_degrees(user.position));
     }
     for (const std::string &e : asset_errors) log.problem(e);
     asset_errors.clear();

@@ -6,6 +6,7 @@
 #include <future>
 
 #include "host/event_checks.h"
+#include "host/flight_map.h"
 #include "host/geo.h"
 #include "host/output/png.h"
 #include "host/serve/key_bindings.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr double kMaxCatchUpSeconds = 0.25;
 // The measured speed is averaged over this much wall time.
 constexpr double kRateWindowSeconds = 1.0;
+// The largest map of the route beside the panel, in pixels.
+constexpr int kLiveMapWidth = 440, kLiveMapHeight = 400;
 
 std::string radio_name(int kind) {
     const RadioKind *r = radio_kind_numbered(kind);
@@ -105,7 +108,7 @@ LiveSession::~LiveSession() {
 
 std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
     auto f = std::make_unique<Flying>();
-    f->scenario = load_scenario(options_.scenario);
+    f->scenario = load_scenario(options_.scenario, options_.plan);
     f->run = run_root_ / ("run-" + std::to_string(generation));
     fs::remove_all(f->run);
     f->cockpit = std::make_unique<Cockpit>(f->scenario, scenario_paths(f->scenario, options_.paths), f->run);
@@ -135,11 +138,18 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
                             {"plugin", b.plugin},
                             {"what", b.what}});
     Image picture = f->cockpit->panel_picture();
+    FlightMap map = flight_map(s.name, f->cockpit->plan(), f->cockpit->world_db(), {}, {}, kLiveMapWidth, kLiveMapHeight);
+    std::string map_png = encode_png(draw_track_map(map.input, map.projection));
+    const MapProjection &mp = map.projection;
     json description = {
         {"name", s.name},
         {"scenario", s.file},
         {"generation", generation},
-        {"warnings", s.warnings},
+        {"warnings", [&] {
+             json w = s.warnings;
+             for (const std::string &r : f->cockpit->route_warnings()) w.push_back(r);
+             return w;
+         }()},
         {"step", s.step},
         {"events", options_.events},
         {"panel", {{"width", picture.width}, {"height", picture.height}}},
@@ -150,10 +160,17 @@ std::unique_ptr<LiveSession::Flying> LiveSession::build(long generation) {
         {"modifiers", {{"shift", kModShift}, {"ctrl", kModControl}, {"alt", kModAlt}}},
         {"keys", keys},
         {"bindings", bindings},
+        {"map", {{"width", mp.width()},
+                 {"height", mp.height()},
+                 {"centre_latitude", mp.centre_latitude()},
+                 {"centre_longitude", mp.centre_longitude()},
+                 {"pixels_per_degree", mp.pixels_per_degree()},
+                 {"longitude_factor", mp.longitude_factor()}}},
     };
     std::lock_guard lock(mutex_);
     facts_ = std::move(facts);
     description_ = std::move(description);
+    map_png_ = std::move(map_png);
     no_panel_.clear();
     return f;
 }
@@ -187,6 +204,11 @@ std::shared_ptr<const LiveFrame> LiveSession::frame_after(long after, std::chron
 std::shared_ptr<const LiveFrame> LiveSession::latest() const {
     std::lock_guard lock(mutex_);
     return frame_;
+}
+
+std::string LiveSession::map_png() const {
+    std::lock_guard lock(mutex_);
+    return map_png_;
 }
 
 void LiveSession::apply(Command &c) {

@@ -23,6 +23,7 @@ namespace panelhost::live {
 
 struct SessionOptions {
     std::filesystem::path scenario;  // read again by each restart
+    std::filesystem::path plan;      // a plan file that replaces its route, when not empty
     CockpitPaths paths;              // the scenario's [folders] override these
     bool events = true;              // apply the scenario's timed events
     double speed = 1;                // simulated seconds per second, 1 to 16
@@ -72,6 +73,10 @@ public:
     // that the last restart failed; its status says why.
     std::shared_ptr<const LiveFrame> frame_after(long after, std::chrono::milliseconds wait) const;
     std::shared_ptr<const LiveFrame> latest() const;
+    // The map of the route and the world around it as PNG, made at each
+    // (re)start; the page draws the track and the aircraft over it by the
+    // projection the description gives ("map").
+    std::string map_png() const;
 
 private:
     struct Flying;  // the cockpit and what the thread knows of it
@@ -93,6 +98,7 @@ private:
     std::shared_ptr<const LiveFrame> frame_;
     PanelFacts facts_;
     nlohmann::json description_;
+    std::string map_png_;
     long published_count_ = 0;
     std::string no_panel_;  // why there is no panel, or empty
     bool stopping_ = false;

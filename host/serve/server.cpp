@@ -97,6 +97,10 @@ void LiveServer::routes() {
     s.Get("/api/panel", guarded([this](const httplib::Request &, httplib::Response &res) {
         reply_json(res, 200, session_.description());
     }));
+    s.Get("/api/map", guarded([this](const httplib::Request &, httplib::Response &res) {
+        res.set_header("Cache-Control", "no-store");
+        res.set_content(session_.map_png(), "image/png");
+    }));
     s.Get("/api/status", guarded([this](const httplib::Request &, httplib::Response &res) {
         auto f = session_.latest();
         json body = f->status();

@@ -95,13 +95,17 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     await until("the first frames", async () => (await frames()) > 3);
 
     // The frame rate the page reaches, over three seconds of flight.
+    const onMap = () => page.evaluate(() => window.liveMap);
+    await until("the aircraft on the moving map", async () => (await onMap()).points > 1);
     const f0 = await frames(), t0 = Date.now();
-    const moving0 = await map();
+    const moving0 = await map(), plane0 = (await onMap()).aircraft;
     await sleep(3000);
     const fps = ((await frames()) - f0) * 1000 / (Date.now() - t0);
     console.log(`page frame rate: ${fps.toFixed(1)} frames per second`);
     assert.ok(fps >= 20, `the page shows ${fps.toFixed(1)} frames a second, under 20`);
     assert.ok(differ(moving0, await map()), "the map moves as the aircraft flies");
+    const plane1 = (await onMap()).aircraft;
+    assert.ok(Math.hypot(plane1[0] - plane0[0], plane1[1] - plane0[1]) > 1, "the aircraft moves on the moving map");
 
     // The display fetches its nearby lists every few seconds; let it, then
     // hold the flight still so that only the clicks change the picture.
@@ -111,6 +115,19 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     await sleep(300);
     const still = await map();
     assert.ok(!differ(still, await map()), "a paused panel stands still");
+
+    // Paused, the aircraft on the moving map is where its position puts it
+    // by the map's projection, and the pixel there is the aircraft's.
+    await sleep(600);
+    const at = (await (await fetch(base + "/api/status")).json()).position, m = panel.map;
+    const wrap = (d) => ((d + 180) % 360 + 360) % 360 - 180;
+    const want = [m.width / 2 + wrap(at.lon - m.centre_longitude) * m.longitude_factor * m.pixels_per_degree,
+                  m.height / 2 - (at.lat - m.centre_latitude) * m.pixels_per_degree];
+    const shown = (await onMap()).aircraft;
+    assert.ok(Math.hypot(shown[0] - want[0], shown[1] - want[1]) < 0.5, `the aircraft at ${shown}, its position at ${want}`);
+    const plane = await page.evaluate(([x, y]) =>
+      Array.from(document.getElementById("map").getContext("2d").getImageData(Math.floor(x), Math.floor(y), 1, 1).data), want);
+    assert.deepEqual(plane, [255, 208, 0, 255], "the aircraft's colour where it is");
 
     // Airports: the first click adds the identifiers, the fourth turns the
     // layer off and its indicator mark under the button goes dark.

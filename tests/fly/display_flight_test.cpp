@@ -4,6 +4,7 @@
 // the aircraft really was and with the host's own leg passages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "host/geo.h"
 #include "host/plan_file.h"
+#include "host/route.h"
 #include "host/world_db.h"
 #include "tests/fly/fly_support.h"
 
@@ -72,12 +74,14 @@ struct Measurement {
 
 struct Run {
     std::string what;
+    fs::path world;  // the world folder flown over
     double step = 0;
     std::vector<PlanWaypoint> route;               // the scenario's, as the host flies it
     std::vector<std::vector<PlanWaypoint>> plans;  // every plan handed to the display, in order
     std::vector<Shown> frames;
     std::vector<double> pings;  // times, from the flight log
     nlohmann::json legs;        // the host's own passages, from the flight log
+    size_t most_airports = 0, most_navaids = 0, most_points = 0;  // in the host's nearby lists
 };
 
 // A text the display drew: position and text, from the host's call log.
@@ -132,13 +136,15 @@ void hand_plan(Cockpit &c, const fs::path &run, const std::vector<PlanWaypoint> 
     display_plugin(c).global_start();
 }
 
-Run fly_scenario(const std::string &what, const fs::path &scenario_file, std::vector<Reread> rereads = {}) {
+Run fly_scenario(const std::string &what, const fs::path &scenario_file, std::vector<Reread> rereads = {},
+                 const CockpitPaths &paths = test::build_paths()) {
     Run r;
     r.what = what;
+    r.world = paths.world;
     Scenario scenario = load_scenario(scenario_file);
     r.step = scenario.step;
     fs::path run = test::scratch("display-" + what) / "run";
-    Cockpit cockpit(scenario, test::build_paths(), run);
+    Cockpit cockpit(scenario, paths, run);
     r.route = cockpit.plan();
     r.plans.push_back(r.route);
     size_t next_reread = 0;
@@ -161,6 +167,10 @@ Run fly_scenario(const std::string &what, const fs::path &scenario_file, std::ve
         s.variation = cockpit.host().world().variation_deg.value_or(0.0f);
         s.plan = r.plans.size() - 1;
         r.frames.push_back(s);
+        const World &world = cockpit.host().world();
+        r.most_airports = std::max(r.most_airports, world.nearby_airports.size());
+        r.most_navaids = std::max(r.most_navaids, world.nearby_navaids.size());
+        r.most_points = std::max(r.most_points, world.nearby_points.size());
     }
     for (const auto &p : cockpit.log().section("pings")) r.pings.push_back(p["time"].get<double>());
     r.legs = cockpit.log().section("legs");
@@ -210,7 +220,7 @@ std::string story(const Run &r) {
 // Everything the display showed, held against the flight; one failure
 // listing every fault, with the display's story.
 void check(const Run &r, bool every_point_reached = true) {
-    const WorldDb db = WorldDb::load(fs::path(FLY_TEST_WORLD) / "system");
+    const WorldDb db = WorldDb::load(r.world / "system");
     const double refresh = kLegRefreshSeconds + r.step;  // the display's leg refresh, in whole frames
     const auto &frames = r.frames;
     std::vector<std::string> faults;
@@ -361,9 +371,9 @@ void check(const Run &r, bool every_point_reached = true) {
 
 // A scenario of the display alone on the route, switched to its route layer
 // at the start; `route` holds the [[route]] tables.
-fs::path write_scenario(const std::string &what, double duration, const std::string &route) {
+fs::path write_scenario(const std::string &what, double duration, const std::string &route, const std::string &top = "") {
     std::string text = "name = \"" + what + "\"\nduration = " + std::to_string(duration) +
-                       "\nstep = 0.2\n"
+                       "\nstep = 0.2\n" + top +
                        "[aircraft]\nname = \"Skylane\"\nspeed_kt = 240\naltitude_ft = 2500\n"
                        "[systems]\npower = [{ target = \"elec\", data = \"bus1\" }]\n"
                        "values = [{ target = \"elec\", data = \"bus1\", real = 1.0 }]\n" +
@@ -454,6 +464,85 @@ TEST(DisplayFlight, DatabaseWaypointThenUserWaypoints) {
     const GeoPosition p2 = move_along(goges, 20.0 * kPi / 180.0, 5.0 * kFeetPerNauticalMile);
     const std::vector<GeoPosition> p{kMarrow, goges, p2, move_along(p2, 60.0 * kPi / 180.0, 4.0 * kFeetPerNauticalMile)};
     check(fly_scenario("database-waypoint", write_scenario("database-waypoint", 370, route_text(p, {{1, "WP03122"}}))));
+}
+
+TEST(DisplayFlight, ARouteFromAPlanFile) {
+    // The sample plan over the bundled world: an airport, an NDB, a fix, a
+    // point of the pilot's own, a VOR and an airport, found by identifier
+    // and position.
+    check(fly_scenario("plan-file", write_scenario("plan-file", 1000, "",
+                                                   "route_file = \"" PLAN_SAMPLES "/lnmpln/tiller-quillan.lnmpln\"\n")));
+}
+
+// The scenarios over the whole-earth world, where one has been imported
+// (scripts/world); without it they are skipped, saying so.
+std::optional<CockpitPaths> earth_paths() {
+    CockpitPaths paths = test::build_paths();
+    paths.world = FLY_TEST_EARTH;
+    if (!fs::exists(paths.world / "system" / "waypoint.pod")) return std::nullopt;
+    return paths;
+}
+
+Run fly_real(const std::string &what, const char *file) {
+    return fly_scenario(what, fs::path(FLY_TEST_DATA) / "scenarios" / file, {}, *earth_paths());
+}
+
+#define NEEDS_EARTH()                                                                                    \
+    if (!earth_paths())                                                                                  \
+    GTEST_SKIP() << "no whole-earth world in " FLY_TEST_EARTH " (scripts/world imports one)"
+
+// The display's capacities: past them it keeps the nearest.
+constexpr size_t kDisplayAirports = 256, kDisplayNavaids = 128, kDisplayWaypoints = 256;
+
+TEST(DisplayFlight, RealLondonTerminalArea) {
+    NEEDS_EARTH();
+    auto r = fly_real("london", "london-terminal.toml");
+    check(r);
+    // A busy sky: more of each than the display keeps.
+    EXPECT_GT(r.most_airports, kDisplayAirports);
+    EXPECT_GT(r.most_navaids, kDisplayNavaids);
+    EXPECT_GT(r.most_points, kDisplayWaypoints);
+}
+
+TEST(DisplayFlight, RealBrennerCrossing) {
+    NEEDS_EARTH();
+    check(fly_real("brenner", "alps-brenner.toml"));
+}
+
+TEST(DisplayFlight, RealBayFromAPlanFile) {
+    NEEDS_EARTH();
+    auto r = fly_real("bay", "bay-plan.toml");
+    check(r);
+    // Every point of the plan is the world's own: none became a user
+    // waypoint but the one the plan makes so.
+    std::vector<PlanWaypoint::Kind> kinds;
+    for (const PlanWaypoint &w : r.route) kinds.push_back(w.kind);
+    EXPECT_EQ(kinds, (std::vector<PlanWaypoint::Kind>{PlanWaypoint::kAirport, PlanWaypoint::kNavaid, PlanWaypoint::kWaypoint,
+                                                      PlanWaypoint::kUser, PlanWaypoint::kAirport}));
+}
+
+TEST(DisplayFlight, RealPlanOfTheMicrosoftFormReplacesTheRoute) {
+    NEEDS_EARTH();
+    // --plan over the London scenario: the .pln's points, in degrees, minutes
+    // and seconds, are each the world's own record, with no warning but the
+    // one saying that the route was replaced.
+    const fs::path data(FLY_TEST_DATA);
+    Scenario scenario = load_scenario(data / "scenarios" / "london-terminal.toml", data / "plans" / "EGLC-EGLL.pln");
+    ASSERT_EQ(scenario.warnings.size(), 1u);
+    EXPECT_NE(scenario.warnings[0].find("is replaced by the 4 points of"), std::string::npos) << scenario.warnings[0];
+    std::vector<std::string> warnings;
+    const std::vector<PlanWaypoint> plan = resolve_route(scenario, WorldDb::load(earth_paths()->world / "system"), &warnings);
+    EXPECT_TRUE(warnings.empty()) << warnings[0];
+    std::vector<std::string> names;
+    std::vector<PlanWaypoint::Kind> kinds;
+    for (const PlanWaypoint &w : plan) names.push_back(w.name), kinds.push_back(w.kind);
+    EXPECT_EQ(names, (std::vector<std::string>{"EGLC", "BIG", "OCK", "EGLL"}));
+    EXPECT_EQ(kinds, (std::vector<PlanWaypoint::Kind>{PlanWaypoint::kAirport, PlanWaypoint::kNavaid, PlanWaypoint::kNavaid,
+                                                      PlanWaypoint::kAirport}));
+    // The Biggin VOR-DME south of London, not a BIG of another country.
+    ASSERT_EQ(plan.size(), 4u);
+    EXPECT_NEAR(latitude_degrees(plan[1].position), 51.33, 0.02);
+    EXPECT_NEAR(longitude_degrees(plan[1].position), 0.03, 0.02);
 }
 
 TEST(DisplayFlight, OneLegPlan) {

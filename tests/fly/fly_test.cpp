@@ -2,6 +2,7 @@
 // fails without leaving output that looks complete.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -68,7 +69,7 @@ TEST(Fly, WritesPicturesAnimationAndLog) {
     fs::path dir = scratch("writes");
     FlyResult r = fly(options_for(short_scenario(dir, "2.0"), dir / "out"));
     EXPECT_EQ(r.frames, 60);
-    for (const char *f : {"panel.png", "flight.gif", "flight.json", "snapshots/0001.0s/display.png",
+    for (const char *f : {"panel.png", "flight.gif", "flight.json", "track.png", "snapshots/0001.0s/display.png",
                           "snapshots/0001.0s/rocker.png", "snapshots/0001.0s/panel.png",
                           "run/saved simulations/zark_fpl.sit", "run/system/navaid.pod",
                           "run/modules/pc/partanim.txt", "run/MODELS/skylane_Nlamp_3.ACM"})
@@ -84,6 +85,19 @@ TEST(Fly, WritesPicturesAnimationAndLog) {
     EXPECT_EQ(log["world"]["folder"], fs::absolute(FLY_TEST_WORLD).lexically_normal().string());
     EXPECT_TRUE(log["world"]["manifest"].is_null());
     EXPECT_EQ(log["world"]["variation"], "weighted from the four nearest records");
+    // The track: the start and every simulated second, each with what the
+    // display was told.
+    ASSERT_EQ(log["track"].size(), 3u);
+    for (int t = 0; t < 3; ++t) {
+        const auto &p = log["track"][size_t(t)];
+        EXPECT_EQ(p["time"], double(t));
+        EXPECT_EQ(p["ground_speed_kt"], 240.0);
+        double magnetic = std::fmod(p["true_heading_deg"].get<double>() - p["variation_deg"].get<double>() + 360.0, 360.0);
+        EXPECT_NEAR(p["magnetic_heading_deg"].get<double>(), magnetic, 0.01);
+    }
+    EXPECT_EQ(log["track"][0]["latitude_deg"], 44.18505);  // Marrow Isle, the start
+    EXPECT_GT(log["track"][2]["latitude_deg"].get<double>(), log["track"][1]["latitude_deg"].get<double>());
+    EXPECT_GT(read_png(dir / "out/track.png").width, 400);
     EXPECT_EQ(entries(dir), (std::vector<std::string>{"flight.toml", "out"}));
 
     // A second flight replaces the first output as a whole.
@@ -201,6 +215,34 @@ TEST(Fly, WarningsOfTheScenarioComeFirstAndTheFlightGoesOn) {
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], at_line(s, "plugin = \"radio_com\"") + "warning: \"com\" overlaps \"display\" on the panel; it is drawn on top");
     EXPECT_TRUE(fs::exists(dir / "out" / "panel.png"));
+}
+
+TEST(Fly, APlanFileReplacesTheRouteAndPointsTheWorldLacksAreNamed) {
+    fs::path dir = scratch("plan");
+    fs::path s = short_scenario(dir, "2.0");
+    // Over the bundled world: an airport, an NDB a little off where this
+    // world has it, a fix it does not have, a VOR.
+    test::write_file(dir / "hop.fms",
+                     "I\n1100 Version\nADEP XTIL\nNUMENR 4\n1 XTIL ADEP 12 43.16476 -12.03532\n"
+                     "2 LSV DRCT 3000 42.9100 -12.1700\n11 NOFIX DRCT 3000 42.85 -12.0\n3 EVL DRCT 4000 43.09338 -11.46104\n");
+    FlyOptions o = options_for(s, dir / "out");
+    o.plan = dir / "hop.fms";
+    std::vector<std::string> warnings;
+    o.warn = [&](const std::string &w) { warnings.push_back(w); };
+    fly(o);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], s.string() + ": warning: its route of 5 points is replaced by the 4 points of " + o.plan.string());
+    EXPECT_EQ(warnings[1], o.plan.string() + ":7: warning: fix NOFIX at 42.8500 N 12.0000 W is not in the world; flown "
+                                             "as a user waypoint there");
+    nlohmann::json log = nlohmann::json::parse(std::ifstream(dir / "out/flight.json"));
+    EXPECT_EQ(log["route"], (nlohmann::json{"XTIL", "LSV", "NOFIX", "EVL"}));
+    EXPECT_EQ(log["warnings"], nlohmann::json(warnings));
+    EXPECT_EQ(log["track"][0]["latitude_deg"], 43.16476);
+    // The display's saved plan names the world's records by their keys.
+    std::ifstream sit(dir / "out/run/saved simulations/zark_fpl.sit");
+    std::string text(std::istreambuf_iterator<char>(sit), {});
+    EXPECT_NE(text.find("<dbky>\nNV0213\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("usrw\n<llps>\n154260.0000,"), std::string::npos) << text;
 }
 
 // The problems a flight of the cut bundled scenario lists, after `changes`.

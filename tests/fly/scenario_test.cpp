@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "host/scenario.h"
 
@@ -117,7 +118,7 @@ TEST(Scenario, MeaningErrorsNameFileAndLine) {
               "s.toml:17: 'systems.autopilot' must be a code of one to four characters, not \"toolong\"");
     EXPECT_EQ(error_of(base + "[output]\nsnapshots = [4, 12]\n"), "s.toml:17: 'output.snapshots' must lie within the flight");
     EXPECT_EQ(error_of(base + "[[route]]\nname = \"X\"\nlat = 95\nlon = 0\n"), "s.toml:18: 'route.lat' must lie between -89 and 89");
-    EXPECT_EQ(error_of("duration = 3\n[[route]]\nkey = \"A\"\n"), "s.toml:1: the route needs at least two points ([[route]])");
+    EXPECT_EQ(error_of("duration = 3\n[[route]]\nkey = \"A\"\n"), "s.toml:1: the route needs at least two points ([[route]] or 'route_file')");
 }
 
 TEST(Scenario, PanelErrors) {
@@ -193,12 +194,111 @@ TEST(Scenario, MisspeltOrMixedKeysAreNamed) {
     EXPECT_EQ(error_of(base + "[[event]]\nat = 1\nclik = { gauge = \"display\", x = 1, y = 1 }\n"),
               "s.toml:18: unknown key 'event.clik'");
     EXPECT_EQ(error_of(base + "[[route]]\nkey = \"AP2\"\nname = \"Home\"\nlat = 44.0\nlon = -12.0\n"),
-              "s.toml:19: a route point has either 'key' (a point of the world) or 'lat' and 'lon' (a user waypoint), "
-              "not both");
+              "s.toml:19: a route point has one of 'key' (a database key), 'ident' (an identifier of the world) or "
+              "'lat' and 'lon' (a user waypoint), not two");
     // A key with a name of its own is a database point shown by that name.
     Scenario s = parse_scenario(base + "[[route]]\nkey = \"AP2\"\nname = \"Home\"\n", "s.toml");
     EXPECT_EQ(s.route.back().key, "AP2");
     EXPECT_EQ(s.route.back().name, "Home");
+}
+
+TEST(Scenario, RoutePointsByIdentifierAndKind) {
+    Scenario s = parse_scenario("duration = 3\n[[route]]\nident = \"XPOR\"\nkind = \"airport\"\n"
+                                "[[route]]\nident = \"OST\"\naltitude_ft = 4000\n",
+                                "s.toml");
+    ASSERT_EQ(s.route.size(), 2u);
+    EXPECT_EQ(s.route[0].ident, "XPOR");
+    EXPECT_EQ(s.route[0].kind, plans::PointKind::kAirport);
+    EXPECT_EQ(s.route[1].kind, plans::PointKind::kAny);
+    EXPECT_FALSE(s.route[1].latitude.has_value());
+    const std::string first = "duration = 3\n[[route]]\nkey = \"A\"\n";
+    EXPECT_EQ(error_of(first + "[[route]]\nident = \"OST\"\nkind = \"dme\"\n"),
+              "s.toml:6: 'kind' must be one of airport, vor, ndb, fix, not \"dme\"");
+    EXPECT_EQ(error_of(first + "[[route]]\nident = \"OST\"\nlat = 1.0\nlon = 2.0\n"),
+              "s.toml:6: a route point has one of 'key' (a database key), 'ident' (an identifier of the world) or "
+              "'lat' and 'lon' (a user waypoint), not two");
+    EXPECT_EQ(error_of(first + "[[route]]\nident = \"\"\n"), "s.toml:5: 'ident' is empty");
+    // A kind goes with an identifier only.
+    EXPECT_EQ(error_of(first + "[[route]]\nkey = \"B\"\nkind = \"vor\"\n"), "s.toml:6: unknown key 'route.kind'");
+}
+
+// A scenario file and plan files in a scratch folder: scenarios/ and plans/.
+struct PlanFolder {
+    std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "scenario-plans";
+    PlanFolder() {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "scenarios");
+        std::filesystem::create_directories(dir / "plans");
+    }
+    std::filesystem::path write(const std::string &name, const std::string &text) const {
+        std::ofstream(dir / name) << text;
+        return dir / name;
+    }
+};
+
+std::string load_error(const std::filesystem::path &file, const std::filesystem::path &plan = {}) {
+    try {
+        load_scenario(file, plan);
+    } catch (const ScenarioError &e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+const char *const kTwoPoints = "I\n1100 Version\nNUMENR 2\n1 XTIL ADEP 12 43.16476 -12.03532\n"
+                               "28 BEND DRCT 3000 43.0 -11.5\n";
+
+TEST(Scenario, ARouteFileRelativeToTheScenarioGivesTheRoute) {
+    PlanFolder f;
+    f.write("plans/hop.fms", kTwoPoints);
+    auto s = f.write("scenarios/flight.toml", "duration = 3\nroute_file = \"../plans/hop.fms\"\n");
+    Scenario scenario = load_scenario(s);
+    ASSERT_EQ(scenario.route.size(), 2u);
+    EXPECT_EQ(scenario.route[0].ident, "XTIL");
+    EXPECT_EQ(scenario.route[0].kind, plans::PointKind::kAirport);
+    EXPECT_EQ(scenario.route[0].file, (f.dir / "plans/hop.fms").string());
+    EXPECT_EQ(scenario.route[0].line, 4);
+    EXPECT_DOUBLE_EQ(*scenario.route[0].latitude, 43.16476);
+    EXPECT_EQ(scenario.route[1].name, "BEND");  // a latitude/longitude point is the pilot's own
+    EXPECT_TRUE(scenario.route[1].ident.empty());
+    EXPECT_EQ(*scenario.route[1].altitude_ft, 3000);
+
+    // Not both; a file that is not there; a file that is not a plan.
+    s = f.write("scenarios/both.toml", "duration = 3\nroute_file = \"../plans/hop.fms\"\n[[route]]\nkey = \"A\"\n");
+    EXPECT_EQ(load_error(s), s.string() + ":2: the route comes from 'route_file' or from [[route]] tables, not both");
+    s = f.write("scenarios/missing.toml", "duration = 3\n\nroute_file = \"../plans/gone.fms\"\n");
+    EXPECT_EQ(load_error(s), s.string() + ":3: the plan file " + (f.dir / "plans/gone.fms").string() +
+                                 " does not exist");
+    f.write("plans/bad.fms", "I\n1100 Version\nNUMENR 1\n1 XTIL ADEP 12 43.1\n");
+    s = f.write("scenarios/bad.toml", "duration = 3\nroute_file = \"../plans/bad.fms\"\n");
+    EXPECT_EQ(load_error(s), (f.dir / "plans/bad.fms").string() +
+                                 ":4: a point row has 6 fields (type ident via altitude lat lon), this one 5");
+    f.write("plans/one.gpx", "<gpx><rte>\n<rtept lat=\"1\" lon=\"2\"/></rte></gpx>");
+    s = f.write("scenarios/one.toml", "duration = 3\nroute_file = \"../plans/one.gpx\"\n");
+    EXPECT_EQ(load_error(s), (f.dir / "plans/one.gpx").string() +
+                                 ":2: the route needs at least two points; the plan holds 1");
+}
+
+TEST(Scenario, APlanGivenApartReplacesTheRouteAndSaysSo) {
+    PlanFolder f;
+    auto plan = f.write("plans/hop.fms", kTwoPoints);
+    auto s = f.write("scenarios/flight.toml", std::string(kBase));
+    Scenario scenario = load_scenario(s, plan);
+    ASSERT_EQ(scenario.route.size(), 2u);
+    EXPECT_EQ(scenario.route[0].ident, "XTIL");
+    ASSERT_EQ(scenario.warnings.size(), 1u);
+    EXPECT_EQ(scenario.warnings[0],
+              s.string() + ": warning: its route of 2 points is replaced by the 2 points of " + plan.string());
+    EXPECT_EQ(load_error(s, f.dir / "plans/gone.fms"),
+              "the plan file " + (f.dir / "plans/gone.fms").string() + " does not exist");
+    // As for [[route]], no point within a degree of a pole.
+    plan = f.write("plans/pole.gpx", "<gpx><rte>\n<rtept lat=\"80\" lon=\"0\"/>\n<rtept lat=\"-89.5\" lon=\"0\"/></rte></gpx>");
+    EXPECT_EQ(load_error(s, plan), plan.string() + ":3: latitude -89.5000 lies beyond 89: at a pole the map has no north");
+    // A plan's own warnings come along.
+    plan = f.write("plans/sid.fms", "I\n1100 Version\nSID TIL1\nNUMENR 2\n1 XTIL ADEP 0 43 -12\n1 XQUI ADES 0 43 -11\n");
+    scenario = load_scenario(s, plan);
+    ASSERT_EQ(scenario.warnings.size(), 2u);
+    EXPECT_EQ(scenario.warnings[0], plan.string() + ":3: warning: SID TIL1 is not flown: the host flies the points the plan lists");
 }
 
 TEST(Scenario, AFolderIsNotAScenario) {
