@@ -27,7 +27,7 @@ size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
 
 std::vector<uint8_t> read_file(const std::string &file) {
     std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) throw Error(file + ": is a folder, not an archive");
+    if (std::filesystem::is_directory(file, ec)) throw Error(file + ": is a folder, not a file");
     errno = 0;
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) throw Error(file + ": cannot open" + (errno ? std::string(": ") + std::strerror(errno) : ""));

@@ -57,11 +57,12 @@ int frames_text(png_structp png, png_infop info) {
     return 0;
 }
 
-// Reads the whole image as 8-bit RGBA into `rgba`. Returns false with the
-// message in ctx on a libpng error.
+// Reads the whole image as 8-bit RGBA bytes into the storage of `pixels`, one
+// pixel's four bytes per element, so that the picture needs no second buffer
+// of its size. Returns false with the message in ctx on a libpng error.
 // Everything it changes belongs to the caller, so nothing is left
 // indeterminate by the longjmp.
-bool read_rgba(PngContext &ctx, std::vector<uint8_t> &rgba, std::vector<png_bytep> &rows, png_uint_32 &width,
+bool read_rgba(PngContext &ctx, std::vector<uint32_t> &pixels, std::vector<png_bytep> &rows, png_uint_32 &width,
                png_uint_32 &height, int &frames) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, on_error, on_warning);
     if (!png) {
@@ -90,9 +91,10 @@ bool read_rgba(PngContext &ctx, std::vector<uint8_t> &rgba, std::vector<png_byte
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4) png_error(png, "unexpected row layout");
 
-    rgba.resize(size_t(width) * height * 4);
+    pixels.resize(size_t(width) * height);
     rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = rgba.data() + size_t(y) * width * 4;
+    png_bytep bytes = reinterpret_cast<png_bytep>(pixels.data());
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = bytes + size_t(y) * width * 4;
     png_read_image(png, rows.data());
     png_read_end(png, info);
     frames = frames_text(png, info);
@@ -123,11 +125,11 @@ StripData decode_png_strip(std::span<const uint8_t> bytes, const std::string &fi
 
     PngContext ctx;
     ctx.input = bytes;
-    std::vector<uint8_t> rgba;
+    StripData strip;
     std::vector<png_bytep> rows;
     png_uint_32 width = 0, height = 0;
     int frames = 0;
-    if (!read_rgba(ctx, rgba, rows, width, height, frames)) throw AssetError(file, std::string("bad PNG: ") + ctx.message);
+    if (!read_rgba(ctx, strip.pixels, rows, width, height, frames)) throw AssetError(file, std::string("bad PNG: ") + ctx.message);
 
     if (frames < 0) throw AssetError(file, "the Frames text is not a positive whole number");
     if (frames == 0) frames = 1;
@@ -135,14 +137,14 @@ StripData decode_png_strip(std::span<const uint8_t> bytes, const std::string &fi
         throw AssetError(file, std::to_string(frames) + " frames do not divide the height of " +
                                    std::to_string(height) + " rows");
 
-    StripData strip;
     strip.width = int(width);
     strip.frames = frames;
     strip.frame_height = int(height) / frames;
-    strip.pixels.resize(size_t(width) * height);
-    for (size_t i = 0; i < strip.pixels.size(); ++i) {
-        const uint8_t *p = rgba.data() + i * 4;
-        strip.pixels[i] = p[3] < 128 ? 0u : kOpaque | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    // Each pixel's RGBA bytes become its value in place.
+    for (uint32_t &pixel : strip.pixels) {
+        uint8_t p[4];
+        std::memcpy(p, &pixel, sizeof p);
+        pixel = p[3] < 128 ? 0u : kOpaque | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
     }
     return strip;
 }

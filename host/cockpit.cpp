@@ -186,7 +186,10 @@ void Cockpit::update_world() {
     user.ground_speed_fps = float(s.ground_speed_fps);
     nearby_timer_ -= scenario_.step;
     if (nearby_timer_ <= 0) {
-        world.pending_nearby = [this, at = s.position](World &w) { db_.fill_nearby(w, at, scenario_.radius_nm); };
+        world.refresh_nearby = [this, at = s.position](World &w, unsigned lists) {
+            db_.fill_nearby(w, at, scenario_.radius_nm, lists);
+        };
+        world.stale_nearby = World::kAllLists;
         nearby_timer_ = kNearbyRefreshSeconds;
     }
 }

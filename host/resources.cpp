@@ -152,8 +152,12 @@ void Resources::advance(double seconds) {
 // "next" offset.
 void *Resources::make_list(int kind, int32_t *count) {
     using namespace hostlist;
-    // A due refresh of the nearby lists is made now that one is asked for.
-    if (kind != kEntryGetTrafficList) world_.settle_nearby();
+    // A due refresh of this nearby list is made now that it is asked for; the
+    // others wait until they are asked for in turn.
+    world_.settle_nearby(kind == kEntryGetAirportList  ? World::kAirportList
+                         : kind == kEntryGetNavaidList ? World::kNavaidList
+                         : kind == kEntryGetPointList  ? World::kPointList
+                                                       : 0u);
     HandedList list{kind, {}};
     size_t next_offset = 0;
     auto node = [&](size_t next) {

@@ -78,15 +78,18 @@ public:
     std::vector<NearbyAirport> nearby_airports;
     std::vector<NearbyNavaid> nearby_navaids;
     std::vector<NearbyPoint> nearby_points;
-    // A refresh of the nearby lists that was due and not yet made: it is made
-    // when a list is next handed out, so that a refresh nobody reads before
-    // the next one costs nothing (over the whole earth, thousands of records).
-    std::function<void(World &)> pending_nearby;
-    void settle_nearby() {
-        if (!pending_nearby) return;
-        auto refresh = std::move(pending_nearby);
-        pending_nearby = nullptr;
-        refresh(*this);
+    // A refresh of the nearby lists that fell due: each list is made when it
+    // is next handed out, so that a refresh nobody reads before the next one
+    // costs nothing (over the whole earth, thousands of records).
+    // `refresh_nearby` makes the lists named by its mask; `stale_nearby`
+    // holds the lists it has still to make.
+    enum NearbyLists : unsigned { kAirportList = 1, kNavaidList = 2, kPointList = 4, kAllLists = 7 };
+    std::function<void(World &, unsigned lists)> refresh_nearby;
+    unsigned stale_nearby = 0;
+    void settle_nearby(unsigned list) {
+        if (!(stale_nearby & list) || !refresh_nearby) return;
+        stale_nearby &= ~list;
+        refresh_nearby(*this, list);
     }
 
 private:

@@ -120,17 +120,20 @@ std::optional<WorldDb::Found> WorldDb::find(const std::string &key) const {
     return std::nullopt;
 }
 
-void WorldDb::fill_nearby(World &world, const GeoPosition &at, double radius_nm) const {
-    nearest(airports_placed_, at, radius_nm, world.nearby_airports, [&](uint32_t i, const GeoPosition &p) {
-        return NearbyAirport{airports_[i].key, airports_[i].identifier, p.latitude, p.longitude};
-    });
-    nearest(navaids_placed_, at, radius_nm, world.nearby_navaids, [&](uint32_t i, const GeoPosition &p) {
-        const podlib::Record &r = navaids_[i];
-        return NearbyNavaid{r.identifier, navaid_flags(r.kind), p.latitude, p.longitude, float(r.frequency)};
-    });
-    nearest(waypoints_placed_, at, radius_nm, world.nearby_points, [&](uint32_t i, const GeoPosition &p) {
-        return NearbyPoint{waypoints_[i].identifier, 0, p.latitude, p.longitude};
-    });
+void WorldDb::fill_nearby(World &world, const GeoPosition &at, double radius_nm, unsigned lists) const {
+    if (lists & World::kAirportList)
+        nearest(airports_placed_, at, radius_nm, world.nearby_airports, [&](uint32_t i, const GeoPosition &p) {
+            return NearbyAirport{airports_[i].key, airports_[i].identifier, p.latitude, p.longitude};
+        });
+    if (lists & World::kNavaidList)
+        nearest(navaids_placed_, at, radius_nm, world.nearby_navaids, [&](uint32_t i, const GeoPosition &p) {
+            const podlib::Record &r = navaids_[i];
+            return NearbyNavaid{r.identifier, navaid_flags(r.kind), p.latitude, p.longitude, float(r.frequency)};
+        });
+    if (lists & World::kPointList)
+        nearest(waypoints_placed_, at, radius_nm, world.nearby_points, [&](uint32_t i, const GeoPosition &p) {
+            return NearbyPoint{waypoints_[i].identifier, 0, p.latitude, p.longitude};
+        });
 }
 
 void WorldDb::use_model(const magnetic::Model &model, const magnetic::Date &date) {

@@ -37,9 +37,10 @@ public:
     // The record of a database key, searched in airports, navaids, waypoints.
     std::optional<Found> find(const std::string &key) const;
 
-    // Replaces the world's nearby lists with the records within `radius_nm`
-    // of `at`, nearest first.
-    void fill_nearby(World &world, const GeoPosition &at, double radius_nm) const;
+    // Replaces the world's nearby lists (those of the mask of
+    // World::NearbyLists) with the records within `radius_nm` of `at`,
+    // nearest first.
+    void fill_nearby(World &world, const GeoPosition &at, double radius_nm, unsigned lists = World::kAllLists) const;
 
     // The magnetic variation at a position, in degrees (east positive): the
     // magnetic model's at its date once use_model has named them, else

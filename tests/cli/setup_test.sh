@@ -59,6 +59,12 @@ done
 printf '%s\n' "${want[@]}" >>"$STUB/installed"
 EOF
 printf '#!/bin/sh\nexec "$@"\n' >"$stub/bin/sudo"
+# df -Pk FOLDER: the free kilobytes the test sets.
+cat >"$stub/bin/df" <<'EOF'
+#!/usr/bin/env bash
+echo "Filesystem 1024-blocks Used Available Capacity Mounted on"
+echo "/dev/stub 100000000 0 $(cat "$STUB/free_kb") 1% /"
+EOF
 chmod +x "$stub/bin/"*
 
 # Every package of the job's lists, as scripts/setup names them.
@@ -79,6 +85,7 @@ fresh() {  # INSTALLED-FILTER UPDATE-MODE BROKEN...
   shift 2
   printf '%s\n' "$@" >"$stub/broken"
   : >"$stub/apt.log"; : >"$stub/report"; : >"$stub/arches"
+  echo 67108864 >"$stub/free_kb"
 }
 
 # Everything there: nothing printed, apt not asked.
@@ -130,6 +137,21 @@ grep -q '^setup: could not install cmake (needed by every build (scripts/run, sc
   fail "the build's package not said: $(cat "$work/out")"
 grep -q '^setup: scripts/run cannot go on without them' "$work/out" || fail "no word that scripts/run stops: $(cat "$work/out")"
 
-expect 2 'usage: scripts/setup run\|live\|test' "$root/scripts/setup" fly
+# The earth's navigation data: the tests take it where 4 GB are free, and
+# skip with one line where they are not; scripts/setup world installs it.
+fresh '^flightgear-data-base$' ok
+setup test || fail "setup test failed: $(cat "$work/out")"
+grep -qx flightgear-data-base "$stub/installed" || fail "the tests' navigation data not installed with room for it"
+fresh '^flightgear-data-base$' ok
+echo 3145728 >"$stub/free_kb"
+setup test || fail "setup test failed on a small disk: $(cat "$work/out")"
+[[ $(cat "$work/out") == "setup: the tests over the real navigation data will skip: flightgear-data-base needs 4 GB of free disk, 3 GB are free" ]] ||
+  fail "not one line for the skipped data: $(cat "$work/out")"
+grep -qx 'world	flightgear-data-base needs 4 GB of free disk, 3 GB are free' "$stub/report" || fail "the data not in the report: $(cat "$stub/report")"
+[[ ! -s $stub/apt.log ]] || fail "apt asked for the data on a small disk: $(cat "$stub/apt.log")"
+setup world || fail "setup world failed: $(cat "$work/out")"
+grep -qx flightgear-data-base "$stub/installed" || fail "setup world did not install the data"
+
+expect 2 'usage: scripts/setup run\|live\|test\|world' "$root/scripts/setup" fly
 
 finish

@@ -81,6 +81,10 @@ TEST(Fly, WritesPicturesAnimationAndLog) {
     EXPECT_EQ(log["problems"].size(), 0u);
     EXPECT_EQ(log["models"][0]["tag"], "nit0");
     EXPECT_EQ(log["events"][0]["what"], "click display at 170,300 buttons 1");
+    // The sample world: no manifest, the variation weighted from its records.
+    EXPECT_EQ(log["world"]["folder"], fs::absolute(FLY_TEST_WORLD).lexically_normal().string());
+    EXPECT_TRUE(log["world"]["manifest"].is_null());
+    EXPECT_EQ(log["world"]["variation"], "weighted from the four nearest records");
     // The track: the start and every simulated second, each with what the
     // display was told.
     ASSERT_EQ(log["track"].size(), 3u);

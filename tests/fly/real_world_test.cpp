@@ -94,21 +94,23 @@ TEST(WorldDb, NearbyListsAreNearestFirstAtADensePlace) {
     }
 }
 
-TEST(WorldDb, ListsAreMadeWhenFirstHandedOut) {
+TEST(WorldDb, EachListIsMadeWhenFirstHandedOut) {
     Host host;
     const WorldDb db(dense_place(44.0, -12.0), {}, {});
-    int made = 0;
-    host.world().pending_nearby = [&](World &w) {
-        ++made;
-        db.fill_nearby(w, from_degrees(44.0, -12.0, 0), 0.5);
+    std::vector<unsigned> made;
+    host.world().refresh_nearby = [&](World &w, unsigned lists) {
+        made.push_back(lists);
+        db.fill_nearby(w, from_degrees(44.0, -12.0, 0), 0.5, lists);
     };
+    host.world().stale_nearby = World::kAllLists;
     EXPECT_TRUE(host.world().nearby_airports.empty());
-    void *head = host.resources().make_list(kEntryGetAirportList);
-    EXPECT_EQ(made, 1);
+    Resources &r = host.resources();
+    r.free_list(kEntryGetAirportList, r.make_list(kEntryGetAirportList));
+    EXPECT_EQ(made, std::vector<unsigned>{World::kAirportList});
     EXPECT_FALSE(host.world().nearby_airports.empty());
-    host.resources().free_list(kEntryGetAirportList, head);
-    host.resources().free_list(kEntryGetAirportList, host.resources().make_list(kEntryGetAirportList));
-    EXPECT_EQ(made, 1);
+    r.free_list(kEntryGetAirportList, r.make_list(kEntryGetAirportList));
+    r.free_list(kEntryGetPointList, r.make_list(kEntryGetPointList));
+    EXPECT_EQ(made, (std::vector<unsigned>{World::kAirportList, World::kPointList}));
 }
 
 TEST(WorldDb, VariationFromTheModelOnceNamed) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "host/cockpit.h"
 #include "host/geo.h"
@@ -50,16 +51,15 @@ class Earth : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (!fs::exists(apt()) || !fs::exists(nav()) || !fs::exists(fix())) return;
-        folder_ = new fs::path(suite_test::make_scratch_folder("earth"));
-        world_ = new navimport::World(navimport::import_files({apt().string(), nav().string(), fix().string()}, kOptions));
+        folder_ = std::make_unique<fs::path>(suite_test::make_scratch_folder("earth"));
+        world_ = std::make_unique<navimport::World>(
+            navimport::import_files({apt().string(), nav().string(), fix().string()}, kOptions));
         navimport::write_world(*folder_ / "system", *world_);
     }
     static void TearDownTestSuite() {
         if (folder_ != nullptr) fs::remove_all(*folder_);
-        delete world_;
-        delete folder_;
-        world_ = nullptr;
-        folder_ = nullptr;
+        world_.reset();
+        folder_.reset();
     }
     void SetUp() override {
         if (world_ == nullptr)
@@ -72,11 +72,9 @@ protected:
         return n;
     }
     static const navimport::World &world() { return *world_; }
-    static navimport::World *world_;
-    static fs::path *folder_;
+    static inline std::unique_ptr<navimport::World> world_;
+    static inline std::unique_ptr<fs::path> folder_;
 };
-navimport::World *Earth::world_ = nullptr;
-fs::path *Earth::folder_ = nullptr;
 
 TEST_F(Earth, CountsByKindAreTheFilesRowsLessThoseSkipped) {
     const auto airports = rows_by_code(apt()), navaids = rows_by_code(nav()), fixes = rows_by_code(fix());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,13 @@ namespace world_test {
 
 // The variation's date and the import's.
 inline const navimport::ImportOptions kOptions{{2026, 6, 1}, {2026, 12, 9}};
+
+inline std::string text_of(const std::string &file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 inline std::string excerpt(const std::string &name) { return std::string(WORLD_EXCERPTS) + "/" + name; }
 

@@ -20,13 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace world_test;
 
-std::string text_of(const fs::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void gzip(const std::string &text, const fs::path &out) {
     gzFile gz = gzopen(out.c_str(), "wb");
     ASSERT_NE(gz, nullptr);

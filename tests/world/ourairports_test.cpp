@@ -12,13 +12,6 @@
 namespace {
 using namespace world_test;
 
-std::string text_of(const std::string &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(OurAirports, Airports) {
     const navimport::World w = import({"airports.csv"});
     EXPECT_EQ(w.manifest.sources[0].format, "OurAirports airports.csv");
@@ -34,7 +27,7 @@ TEST(OurAirports, Airports) {
     EXPECT_EQ(lis->elevation, 0);
     const auto &adjusted = w.manifest.tables.at("airports").adjusted;
     EXPECT_EQ(adjusted.at("elevation unknown: 0 written"), 1);
-    EXPECT_EQ(adjusted.at("identifier from its ICAO code"), 1);
+    EXPECT_EQ(adjusted.at("identifier from its ICAO or GPS code"), 1);
     EXPECT_EQ(by_key(w.airports, "XUTF/A")->name, "Z\xFCrich-S\xFC" "d \x84Landing\x93 ?est");
     EXPECT_EQ(kind(w, "heliport").skipped.at("identifier longer than 4 characters"), 1);
     EXPECT_EQ(kind(w, "closed").skipped.at("closed"), 1);

@@ -67,7 +67,7 @@ TEST(AptDat, Version1100TakesTheDatumAndTheIcaoCode) {
     ASSERT_NE(tar, nullptr);
     EXPECT_EQ(tar->key, "XTAR/A");
     EXPECT_DOUBLE_EQ(tar->latitude, 42.89);
-    EXPECT_EQ(w.manifest.tables.at("airports").adjusted.at("identifier from its ICAO code"), 1);
+    EXPECT_EQ(w.manifest.tables.at("airports").adjusted.at("identifier from its ICAO or GPS code"), 1);
     EXPECT_EQ(kind(w, "land airport").skipped.at("identifier longer than 4 characters"), 1);  // an empty icao_code
     // UTF-8 into code page 1252; what it lacks becomes '?'.
     EXPECT_EQ(by_identifier(w.airports, "XUTF")->name, "Z\xFCrich-S\xFC" "d \x84Landing\x93 ?est");

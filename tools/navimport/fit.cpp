@@ -73,7 +73,7 @@ World fit_records(std::vector<SourceRead> &reads, const ImportOptions &options) 
             } else if (fits(c.alternate, info.identifier_max)) {
                 // An identifier is never cut: a pilot would see a wrong one.
                 r.identifier = c.alternate;
-                ++changes["identifier from its ICAO code"];
+                ++changes["identifier from its ICAO or GPS code"];
             } else {
                 read.skip(c.origin, identifier_fault(c.identifier, info.identifier_max));
                 continue;

@@ -16,7 +16,7 @@ bool xplane(Format f) { return f == Format::apt_dat || f == Format::nav_dat || f
 
 // Which X-Plane file follows the header, from its first row: a fix row
 // starts with a latitude, a navaid row with its code and a latitude, an
-// airport header with its code and the elevation in whole feet. A file
+// airport header with its code (1, 16 or 17) and the elevation in feet. A file
 // without rows is told by a version only one of them has.
 Format xplane_format(Lines &lines, const XplaneHeader &h) {
     std::string_view line;
@@ -25,6 +25,7 @@ Format xplane_format(Lines &lines, const XplaneHeader &h) {
         if (code.empty()) continue;
         if (code == "99") break;
         if (code.find('.') != std::string_view::npos || code.front() == '-') return Format::fix_dat;
+        if (code == "1" || code == "17") return Format::apt_dat;  // codes no nav.dat row has
         Fields f;
         f.split(line);
         return f.size() > 1 && f[1].find('.') != std::string_view::npos ? Format::nav_dat : Format::apt_dat;

@@ -83,6 +83,15 @@ bool number(SourceRead &out, const Columns &columns, const std::vector<CsvField>
     return false;
 }
 
+// A row's position into `c`; false (the row noted and skipped as malformed)
+// where it has none.
+bool position(SourceRead &out, const Columns &columns, const std::vector<CsvField> &row, size_t kind, Candidate &c) {
+    if (number(out, columns, row, "latitude_deg", c.latitude) && number(out, columns, row, "longitude_deg", c.longitude))
+        return true;
+    out.skip(kind, kMalformed);
+    return false;
+}
+
 // The airport kinds by their type text; closed airports are skipped.
 std::string kind_text(std::string_view type) {
     std::string k(type);
@@ -104,10 +113,7 @@ void read_ourairports_airports(std::string_view text, SourceRead &out) {
                      return;
                  }
                  Candidate c;
-                 if (!number(out, col, row, "latitude_deg", c.latitude) || !number(out, col, row, "longitude_deg", c.longitude)) {
-                     out.skip(kind, kMalformed);
-                     return;
-                 }
+                 if (!position(out, col, row, kind, c)) return;
                  c.table = podlib::Table::airports;
                  c.identifier = std::string(col(row, "ident"));
                  // A local identifier too long for the archive: the ICAO code, or the GPS code, serves.
@@ -143,10 +149,7 @@ void read_ourairports_navaids(std::string_view text, SourceRead &out) {
                      return;
                  }
                  Candidate c;
-                 if (!number(out, col, row, "latitude_deg", c.latitude) || !number(out, col, row, "longitude_deg", c.longitude)) {
-                     out.skip(kind, kMalformed);
-                     return;
-                 }
+                 if (!position(out, col, row, kind, c)) return;
                  c.table = podlib::Table::navaids;
                  c.kind = k->second;
                  c.identifier = std::string(col(row, "ident"));
