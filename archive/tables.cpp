@@ -194,29 +194,44 @@ std::vector<std::string_view> csv_columns(Table t) {
 
 namespace {
 
+// A field's text for a message: a long one cut short, on a character's start.
+std::string shortened(const std::string &text) {
+    constexpr size_t kMost = 40;
+    if (text.size() <= kMost) return text;
+    size_t cut = kMost;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut) + "...";
+}
+
 double number(CsvReader &csv, const CsvField &f, double lo, double hi) {
     double v = 0.0;
     const char *end = f.text.data() + f.text.size();
     const auto [ptr, ec] = std::from_chars(f.text.data(), end, v);
     if (f.text.empty() || ec != std::errc() || ptr != end || !std::isfinite(v))
-        csv.fail(f.line, f.column, "'" + f.text + "' is not a number");
+        csv.fail(f.line, f.column, std::string("'").append(shortened(f.text)).append("' is not a number"));
     if (v < lo || v > hi) {
         std::ostringstream m;
-        m << f.text << " is outside " << lo << " .. " << hi;
+        m << shortened(f.text) << " is outside " << lo << " .. " << hi;
         csv.fail(f.line, f.column, m.str());
     }
     return v;
 }
 
-// A name as the archives hold it: its UTF-8 converted to code page 1252.
-std::string name_from_utf8(CsvReader &csv, const CsvField &f) {
+// A name as the archives hold it: its UTF-8 converted to code page 1252, at
+// most `most` characters. A name too long is refused before the rest of it
+// is looked at, and the place of a fault found only once there is one.
+std::string name_from_utf8(CsvReader &csv, const CsvField &f, size_t most) {
     std::string out;
     for (size_t at = 0; at < f.text.size();) {
+        if (out.size() == most) csv.fail(f.line, f.column, check_text("name", f.text, most, true));
         const auto [c, n] = utf8_at(f.text, at);
-        const auto [line, column] = f.position(at);
-        if (n == 0) csv.fail(line, column, "name is not valid UTF-8 (CSV files are read as UTF-8)");
+        if (n == 0) {
+            const auto [line, column] = f.position(at);
+            csv.fail(line, column, "name is not valid UTF-8 (CSV files are read as UTF-8)");
+        }
         const unsigned char b = cp1252_byte(c);
         if (b == 0) {
+            const auto [line, column] = f.position(at);
             char code[16];
             std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
             const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
@@ -256,14 +271,16 @@ std::vector<Record> parse_table_csv(Table t, std::string_view text, const std::s
         Record r;
         r.key = row[0].text;
         r.identifier = row[1].text;
-        r.name = name_from_utf8(csv, row[2]);
+        r.name = name_from_utf8(csv, row[2], table_info(t).name_max);
         r.variation = number(csv, row[3], -180.0, 180.0);
         r.latitude = number(csv, row[4], -90.0, 90.0);
         r.longitude = number(csv, row[5], -180.0, 180.0);
         r.elevation = number(csv, row[6], -2000.0, 30000.0);
         if (t == Table::navaids) {
             const auto kind = kind_by_name(row[7].text);
-            if (!kind) csv.fail(line, row[7].column, "kind '" + row[7].text + "' is not VOR, VOR-DME, VORTAC, DME or NDB");
+            if (!kind)
+                csv.fail(line, row[7].column,
+                         std::string("kind '").append(shortened(row[7].text)).append("' is not VOR, VOR-DME, VORTAC, DME or NDB"));
             r.kind = *kind;
             r.frequency = number(csv, row[8], 1e-3, 1e6);
         }

@@ -1,12 +1,13 @@
 // The live server's request side on arbitrary bytes, through the checks the
-// handlers make: the command bodies, the frame query and the reading of a
-// request's header block that comes before the HTTP library. The first byte
-// chooses which; the rest is the request's text.
+// handlers make: the command bodies, the frame query, and the checks of a
+// request's head and its route that follow the HTTP library's reading of it.
+// The first byte chooses which; the rest is the request's text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "host/serve/http_guard.h"
+#include "host/serve/http_server.h"
 #include "host/serve/replies.h"
 #include "host/serve/requests.h"
 
@@ -40,32 +41,51 @@ void command(Parse parse) {
     }
 }
 
-bool same(const RequestExtent &a, const RequestExtent &b) {
-    return a.state == b.state && a.header_bytes == b.header_bytes && a.body_bytes == b.body_bytes &&
-           a.status == b.status;
+bool json_refusal(const HttpReply &r) {
+    nlohmann::json body = nlohmann::json::parse(r.body, nullptr, false);
+    return body.is_object() && body.contains("error");
 }
 
-// The header block read at once and as it trickles in must agree.
-void header_block(const std::string &text, size_t step) {
-    RequestLimits limits;
-    limits.max_header_bytes = 512;
-    limits.max_body_bytes = 64;
-    size_t scanned = 0;
-    RequestExtent whole = measure_request(text, scanned, limits);
-    if (whole.state == RequestExtent::kComplete &&
-        (whole.header_bytes > limits.max_header_bytes || whole.body_bytes > limits.max_body_bytes ||
-         whole.header_bytes > text.size() || text.compare(whole.header_bytes - 3, 3, "\n\r\n") != 0))
-        __builtin_trap();
-    if (whole.state == RequestExtent::kRefused && whole.status != 400 && whole.status != 411 && whole.status != 413 &&
-        whole.status != 431)
-        __builtin_trap();
-    scanned = 0;
-    RequestExtent part;
-    for (size_t n = 0; n < text.size() && part.state == RequestExtent::kIncomplete;) {
-        n = std::min(text.size(), n + step);
-        part = measure_request(std::string_view(text).substr(0, n), scanned, limits);
+// A head as the library hands it over: the request line's three words and
+// the "name: value" lines after it.
+void head(std::string_view text) {
+    RequestHead h;
+    size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    size_t a = line.find(' '), b = a == std::string_view::npos ? a : line.find(' ', a + 1);
+    h.method = line.substr(0, a);
+    if (a != std::string_view::npos) h.url = line.substr(a + 1, b == std::string_view::npos ? b : b - a - 1);
+    if (b != std::string_view::npos) h.version = line.substr(b + 1);
+    while (end != std::string_view::npos) {
+        size_t next = text.find('\n', end + 1);
+        std::string_view field = text.substr(end + 1, next == std::string_view::npos ? next : next - end - 1);
+        size_t colon = field.find(':');
+        if (colon != std::string_view::npos)
+            h.headers.emplace_back(field.substr(0, colon), field.substr(colon + 1));
+        end = next;
     }
-    if (part.state != RequestExtent::kIncomplete && !same(part, whole)) __builtin_trap();
+    if (auto refused = check_head(h)) {
+        int st = refused->status;
+        if ((st != 400 && st != 411 && st != 413 && st != 431) || !json_refusal(*refused)) __builtin_trap();
+        return;
+    }
+    static const std::vector<Route> routes = [] {
+        std::vector<Route> r;
+        for (const char *path : {"/", "/api/panel", "/api/status", "/api/frame"})
+            r.push_back({"GET", path, [](const HttpRequest &) { return HttpReply{}; }});
+        for (const char *path : {"/api/click", "/api/key", "/api/control"})
+            r.push_back({"POST", path, [](const HttpRequest &) { return HttpReply{}; }});
+        return r;
+    }();
+    const Route *found = nullptr;
+    std::string path = target_path(h.url);
+    if (auto refused = check_route(routes, h.method, path, &found)) {
+        if ((refused->status != 404 && refused->status != 405) || found != nullptr || !json_refusal(*refused))
+            __builtin_trap();
+        if (refused->status == 405 && refused->headers.empty()) __builtin_trap();
+    } else if (found == nullptr || path != found->path) {
+        __builtin_trap();
+    }
 }
 
 }  // namespace
@@ -83,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (n && *n < -1) __builtin_trap();
         break;
     }
-    case 4: header_block(text, 1 + extra % 16); break;
+    case 4: head(text); break;
     }
     return 0;
 }

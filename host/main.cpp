@@ -272,7 +272,7 @@ int main(int argc, char **argv) {
             serve.session.paths = options.paths;
             return panelhost::live::serve(serve);
 #else
-            std::fprintf(stderr, "panelhost: this build has no live panel (cpp-httplib was not found)\n");
+            std::fprintf(stderr, "panelhost: this build has no live panel (configured with SUITE_LIVE_PANEL=OFF)\n");
             return 2;
 #endif
         }

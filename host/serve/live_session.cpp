@@ -61,7 +61,10 @@ struct LiveSession::Flying {
 };
 
 const std::string &LiveFrame::png() const {
-    std::call_once(encoded_, [this] { png_ = encode_png(panel_); });
+    std::call_once(encoded_, [this] {
+        png_ = encode_png(panel_);
+        encoded_png_ = true;
+    });
     return png_;
 }
 
@@ -312,9 +315,20 @@ void LiveSession::publish() {
     Image picture;
     if (flying_) picture = flying_->cockpit->panel_picture();
     json s = status();
-    std::lock_guard lock(mutex_);
-    frame_ = std::make_shared<LiveFrame>(++published_count_, std::move(picture), std::move(s));
+    long number;
+    {
+        std::lock_guard lock(mutex_);
+        number = ++published_count_;
+        frame_ = std::make_shared<LiveFrame>(number, std::move(picture), std::move(s));
+    }
     published_.notify_all();
+    std::lock_guard lock(listener_mutex_);
+    if (listener_) listener_(number);
+}
+
+void LiveSession::on_publish(std::function<void(long)> listener) {
+    std::lock_guard lock(listener_mutex_);
+    listener_ = std::move(listener);
 }
 
 void LiveSession::run() {

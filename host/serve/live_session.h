@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,8 +40,10 @@ public:
     const Image &panel() const { return panel_; }
     bool has_panel() const { return panel_.width > 0; }
     const nlohmann::json &status() const { return status_; }
-    // The picture as PNG, encoded once for every reader.
+    // The picture as PNG, encoded once for every reader (by the first).
     const std::string &png() const;
+    // Whether png() has been encoded (or there is no picture to encode).
+    bool ready() const { return !has_panel() || encoded_png_; }
 
 private:
     long number_;
@@ -48,6 +51,7 @@ private:
     nlohmann::json status_;
     mutable std::once_flag encoded_;
     mutable std::string png_;
+    mutable std::atomic<bool> encoded_png_{false};
 };
 
 class LiveSession {
@@ -78,6 +82,11 @@ public:
     // projection the description gives ("map").
     std::string map_png() const;
 
+    // Calls `listener` with the number of each frame published from now on,
+    // on the simulation thread; an empty one ends the calls (none is under
+    // way once this returns).
+    void on_publish(std::function<void(long)> listener);
+
 private:
     struct Flying;  // the cockpit and what the thread knows of it
 
@@ -102,6 +111,9 @@ private:
     long published_count_ = 0;
     std::string no_panel_;  // why there is no panel, or empty
     bool stopping_ = false;
+
+    std::mutex listener_mutex_;  // held while the listener runs
+    std::function<void(long)> listener_;
 
     // The simulation thread's state.
     bool paused_ = false;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/event_checks.h"
+#include "host/serve/replies.h"
 
 namespace panelhost::live {
 namespace {
@@ -14,6 +15,17 @@ namespace {
 using nlohmann::json;
 
 [[noreturn]] void bad(const std::string &what) { throw RequestError(400, what); }
+
+[[noreturn]] void out_of(const char *key, double lo, double hi) {
+    char text[128];
+    std::snprintf(text, sizeof text, "'%s' must lie between %g and %g", key, lo, hi);
+    throw RequestError(422, text);
+}
+
+[[noreturn]] void out_of(const char *key, int64_t lo, int64_t hi) {
+    throw RequestError(422, std::string("'") + key + "' must lie between " + std::to_string(lo) + " and " +
+                                std::to_string(hi));
+}
 
 // The fields of one request body, read by name. Unknown fields are refused
 // so that a misspelt one is not silently ignored.
@@ -38,7 +50,7 @@ public:
         };
         j_ = json::parse(text, once, false);
         if (j_.is_discarded()) bad("the request body is not valid JSON");
-        if (!twice.empty()) bad("the field '" + twice + "' is given twice");
+        if (!twice.empty()) bad("the field '" + excerpt(twice) + "' is given twice");
         if (!j_.is_object()) bad("the request body must be a JSON object");
     }
 
@@ -55,15 +67,23 @@ public:
         if (!v.is_string()) bad(std::string("'") + key + "' must be a string");
         return v.get<std::string>();
     }
+    // A whole number; nothing when it is one too large for 64 bits.
+    std::optional<int64_t> whole(const char *key) {
+        const json &v = at(key);
+        if (v.is_number_float()) {
+            // Whole numbers past 64 bits arrive as floating point.
+            double d = v.get<double>();
+            if (std::isfinite(d) && std::floor(d) == d && std::fabs(d) >= 0x1p63) return std::nullopt;
+        }
+        if (!v.is_number_integer()) bad(std::string("'") + key + "' must be a whole number");
+        if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(INT64_MAX)) return std::nullopt;
+        return v.get<int64_t>();
+    }
     int64_t integer(const char *key, int64_t lo, int64_t hi, std::optional<int64_t> fallback = std::nullopt) {
         if (fallback && !has(key)) return *fallback;
-        const json &v = at(key);
-        if (!v.is_number_integer()) bad(std::string("'") + key + "' must be a whole number");
-        // Unsigned values past the signed range are refused by the bounds.
-        if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(INT64_MAX)) out_of(key, lo, hi);
-        int64_t n = v.get<int64_t>();
-        if (n < lo || n > hi) out_of(key, lo, hi);
-        return n;
+        std::optional<int64_t> n = whole(key);
+        if (!n || *n < lo || *n > hi) out_of(key, lo, hi);
+        return *n;
     }
     double number(const char *key) {
         const json &v = at(key);
@@ -83,16 +103,10 @@ public:
     // Refuses fields that no reader asked for.
     void finish() const {
         for (auto it = j_.begin(); it != j_.end(); ++it)
-            if (!known_.count(it.key())) bad("unknown field '" + it.key() + "'");
+            if (!known_.count(it.key())) bad("unknown field '" + excerpt(it.key()) + "'");
     }
 
 private:
-    [[noreturn]] static void out_of(const char *key, double lo, double hi) {
-        char text[128];
-        std::snprintf(text, sizeof text, "'%s' must lie between %g and %g", key, lo, hi);
-        throw RequestError(422, text);
-    }
-
     json j_;
     std::set<std::string> known_;
 };
@@ -112,7 +126,7 @@ void check(const std::optional<std::string> &problem) {
 Event radio(Body &b) {
     std::string name = b.string("radio");
     const RadioKind *r = radio_kind_named(name);
-    if (r == nullptr) bad("'radio' must be one of com, nav, adf, xpdr, not \"" + name + "\"");
+    if (r == nullptr) bad("'radio' must be one of com, nav, adf, xpdr, not \"" + excerpt(name) + "\"");
     Event e;
     e.kind = Event::kRadio;
     e.radio_kind = r->kind;
@@ -135,11 +149,15 @@ Command parse_click(const std::string &text, const PanelFacts &panel) {
     const GaugeArea *area = nullptr;
     for (const GaugeArea &g : panel.gauges)
         if (g.name == e.gauge) area = &g;
-    if (area == nullptr) throw RequestError(404, "no gauge of the panel is named \"" + e.gauge + "\"");
-    int64_t x = b.integer("x", INT32_MIN, INT32_MAX), y = b.integer("y", INT32_MIN, INT32_MAX);
-    check(click_problem(e.gauge, x, y, area->width, area->height));
-    e.x = int32_t(x);
-    e.y = int32_t(y);
+    if (area == nullptr) throw RequestError(404, "no gauge of the panel is named \"" + excerpt(e.gauge) + "\"");
+    // A place outside the gauge is told as the scenario's checks tell it;
+    // one past 64 bits by the gauge's bounds.
+    std::optional<int64_t> x = b.whole("x"), y = b.whole("y");
+    if (!x) out_of("x", int64_t(0), int64_t(area->width - 1));
+    if (!y) out_of("y", int64_t(0), int64_t(area->height - 1));
+    check(click_problem(e.gauge, *x, *y, area->width, area->height));
+    e.x = int32_t(*x);
+    e.y = int32_t(*y);
     e.buttons = uint32_t(b.integer("buttons", kMinButtons, kMaxButtons, 1));
     b.finish();
     return event(std::move(e));
@@ -183,7 +201,7 @@ Command parse_control(const std::string &text, const PanelFacts &panel) {
     } else if (action == "radio") {
         c.event = radio(b);
     } else {
-        bad("unknown action \"" + action +
+        bad("unknown action \"" + excerpt(action) +
             "\" (pause, resume, speed, restart, power, light, autopilot or radio)");
     }
     b.finish();

@@ -4,15 +4,15 @@
 
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 #include "host/serve/server.h"
 
 namespace panelhost::live {
 
 int serve(const ServeOptions &options) {
-    // Every thread started from here on leaves SIGINT and SIGTERM to the
-    // one that waits for them and stops the server.
+    // SIGINT and SIGTERM stay blocked in this thread and every thread started
+    // from here on: one that comes during start-up waits, and sigwait below
+    // takes it once the server is up, so it always ends the command cleanly.
     sigset_t stop_signals;
     sigemptyset(&stop_signals);
     sigaddset(&stop_signals, SIGINT);
@@ -23,21 +23,15 @@ int serve(const ServeOptions &options) {
     for (const auto &w : session.description().value("warnings", nlohmann::json::array()))
         std::fprintf(stderr, "panelhost: %s\n", w.get<std::string>().c_str());
     LiveServer server(session);
-    int port = server.bind(options.address, options.port);
+    int port = server.listen(options.address, options.port);
     std::string host = options.address.find(':') != std::string::npos ? "[" + options.address + "]" : options.address;
     std::printf("live panel of %s on http://%s:%d/ (Ctrl+C stops it)\n", session.description().value("name", "").c_str(),
                 host.c_str(), port);
     std::fflush(stdout);
 
-    std::thread waiter([&] {
-        int signal = 0;
-        sigwait(&stop_signals, &signal);
-        server.stop();
-    });
-    server.run();
-    // Stopped some other way: wake the waiter so that it can end.
-    pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
+    int signal = 0;
+    sigwait(&stop_signals, &signal);
+    server.stop();
     return 0;
 }
 

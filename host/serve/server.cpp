@@ -1,15 +1,7 @@
 #include "host/serve/server.h"
 
-#include <httplib.h>
-
-#include <netdb.h>
-
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 
-#include "host/host_error.h"
-#include "host/serve/http_guard.h"
 #include "host/serve/replies.h"
 
 namespace panelhost::live {
@@ -17,140 +9,165 @@ namespace {
 
 using nlohmann::json;
 
-// How long a frame request waits for the next frame.
-constexpr std::chrono::milliseconds kFrameWait{1000};
-// Workers answer whole requests only (the waiting room reads them), so
-// they are held by long-polling frame requests and little else.
-constexpr size_t kWorkers = 32;
-constexpr int kListenBacklog = 1024;
+// A frame is encoded ahead while frames were asked for this recently.
+constexpr std::chrono::seconds kAskedRecently{2};
 
-void reply_json(httplib::Response &res, int status, const json &body) {
-    res.status = status;
-    res.set_header("Cache-Control", "no-store");
-    res.set_content(json_text(body), "application/json");
+HttpReply json_reply(int status, const json &body) {
+    HttpReply r;
+    r.status = status;
+    r.body = json_text(body);
+    return r;
 }
 
-void refuse(httplib::Response &res, int status, const std::string &what) {
-    reply_json(res, status, {{"error", what}});
+HttpReply page(const HttpRequest &) {
+    HttpReply r;
+    r.type = "text/html; charset=utf-8";
+    r.body = kPageHtml;
+    return r;
 }
 
-// Every handler's failure becomes an answer: its own status for a refused
-// request, 500 for anything else. Nothing a request holds ends the process.
-template <class Handler>
-httplib::Server::Handler guarded(Handler handler) {
-    return [handler](const httplib::Request &req, httplib::Response &res) {
-        try {
-            handler(req, res);
-        } catch (const RequestError &e) {
-            refuse(res, e.status(), e.what());
-        } catch (const std::exception &e) {
-            refuse(res, 500, std::string("internal error: ") + e.what());
-        } catch (...) {
-            refuse(res, 500, "internal error");
-        }
+HttpReply status(LiveSession &session) {
+    auto f = session.latest();
+    json body = f->status();
+    body["published"] = f->number();
+    return json_reply(200, body);
+}
+
+// The newest frame once it is newer than `after`; it waits up to
+// HttpLimits::kWait for one.
+HttpReply frame(ReadyFrames &frames, const HttpRequest &request) {
+    long after = -1;
+    if (auto text = request.param("after")) {
+        std::optional<long> n = frame_number(*text);
+        if (!n) return refusal(400, "'after' must be a frame number");
+        after = *n;
+    }
+    long wait_after = after;
+    auto f = frames.newer_than(after, request.waited, wait_after);
+    if (!f) {
+        HttpReply wait;
+        wait.wait_after = wait_after;
+        return wait;
+    }
+    HttpReply r = f->has_panel() ? HttpReply{200, "image/png", f->png(), {}, {}}
+                                 : refusal(503, "no panel: " + f->status().value("error", ""));
+    r.headers.emplace_back("X-Frame", std::to_string(f->number()));
+    return r;
+}
+
+// A command: checked here, applied by the simulation thread.
+template <class Parse>
+Route command(const char *path, LiveSession &session, Parse parse) {
+    return {"POST", path, [&session, parse](const HttpRequest &request) {
+                session.post(parse(request.body, session.facts()));
+                return json_reply(202, {{"queued", true}});
+            }};
+}
+
+std::vector<Route> routes(LiveSession &s, ReadyFrames &frames) {
+    return {
+        {"GET", "/", &page},
+        {"GET", "/api/panel", [&s](const HttpRequest &) { return json_reply(200, s.description()); }},
+        {"GET", "/api/map", [&s](const HttpRequest &) { return HttpReply{200, "image/png", s.map_png(), {}, {}}; }},
+        {"GET", "/api/status", [&s](const HttpRequest &) { return status(s); }},
+        {"GET", "/api/frame", [&frames](const HttpRequest &r) { return frame(frames, r); }},
+        command("/api/click", s, &parse_click),
+        command("/api/key", s, [](const std::string &body, const PanelFacts &) { return parse_key(body); }),
+        command("/api/control", s, &parse_control),
     };
 }
 
 }  // namespace
 
+ReadyFrames::ReadyFrames(LiveSession &session, HttpServer &http)
+    : session_(session), http_(http), thread_([this] { run(); }) {}
+
+ReadyFrames::~ReadyFrames() { stop(); }
+
+std::shared_ptr<const LiveFrame> ReadyFrames::newer_than(long after, bool any, long &wait_after) {
+    auto newest = session_.latest();
+    std::lock_guard lock(mutex_);
+    asked_ = std::chrono::steady_clock::now();
+    if (newest->ready() && (!ready_ || ready_->number() < newest->number())) ready_ = newest;
+    // Only the newest published frame is sent: the one before may show
+    // another panel (a restart came between).
+    const bool fresh = ready_ && ready_->number() >= newest->number();
+    if (fresh && (any || ready_->number() > after)) return ready_;
+    // The newest not made ready in all the wait (an encoder far behind).
+    if (any) return newest;
+    wait_after = after;
+    if (newest->number() > after) {
+        // The newest is to be made ready, and then sent.
+        wait_after = newest->number() - 1;
+        wanted_ = true;
+        work_.notify_one();
+    }
+    return nullptr;
+}
+
+void ReadyFrames::published() {
+    // While the page asks for frames, each is encoded here, on the
+    // simulation thread as it publishes, so that the requests waiting for
+    // it are answered without a further thread in between.
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_ || (!wanted_ && std::chrono::steady_clock::now() - asked_ >= kAskedRecently)) return;
+    }
+    make_ready(session_.latest());
+}
+
+void ReadyFrames::make_ready(std::shared_ptr<const LiveFrame> frame) {
+    if (frame->has_panel()) frame->png();
+    const long number = frame->number();
+    {
+        std::lock_guard lock(mutex_);
+        if (ready_ && ready_->number() >= number) return;
+        ready_ = std::move(frame);
+        wanted_ = false;
+    }
+    http_.wake(number);
+}
+
+void ReadyFrames::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    work_.notify_one();
+    if (thread_.joinable()) thread_.join();
+}
+
+void ReadyFrames::run() {
+    // A request came for a frame newer than any made ready (the first one,
+    // or one after a pause in asking): the newest published is made ready
+    // now rather than at the next publication, which a paused panel makes
+    // none of.
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        work_.wait(lock, [this] { return stopping_ || wanted_; });
+        if (stopping_) return;
+        lock.unlock();
+        make_ready(session_.latest());
+        lock.lock();
+        wanted_ = false;
+    }
+}
+
 LiveServer::LiveServer(LiveSession &session)
-    : session_(session), http_(std::make_unique<GuardedServer>(RequestLimits{.max_body_bytes = kMaxBodyBytes}, kWorkers)) {
+    : session_(session), http_(routes(session, frames_)), frames_(session, http_) {
     // A browser that goes away mid-answer must not take the host with it.
     std::signal(SIGPIPE, SIG_IGN);
-    http_->set_payload_max_length(kMaxBodyBytes);
-    http_->set_keep_alive_max_count(1000000);
-    // Frames are small answers sent back to back: no waiting for acks.
-    http_->set_tcp_nodelay(true);
-    routes();
+    session_.on_publish([this](long) { frames_.published(); });
 }
 
 LiveServer::~LiveServer() { stop(); }
 
-int LiveServer::bind(const std::string &address, int port) {
-    std::string where = address + (port == 0 ? " (any free port)" : " port " + std::to_string(port));
-    addrinfo hints{}, *found = nullptr;
-    hints.ai_flags = AI_PASSIVE;
-    hints.ai_socktype = SOCK_STREAM;
-    if (int e = getaddrinfo(address.c_str(), nullptr, &hints, &found); e != 0)
-        throw HostError("cannot listen on " + where + ": not an address of this machine (" + gai_strerror(e) + ")");
-    freeaddrinfo(found);
-    errno = 0;
-    int bound = port == 0 ? http_->bind_to_any_port(address) : (http_->bind_to_port(address, port) ? port : -1);
-    if (bound <= 0) throw HostError("cannot listen on " + where + ": " + (errno ? std::strerror(errno) : "refused"));
-    http_->raise_backlog(kListenBacklog);
-    return bound;
-}
+int LiveServer::listen(const std::string &address, int port) { return http_.listen(address, port); }
 
-void LiveServer::run() {
-    http_->listen_after_bind();
-    http_->close_connections();
-}
-
-void LiveServer::stop() { http_->stop(); }
-
-void LiveServer::routes() {
-    httplib::Server &s = *http_;
-    s.Get("/", guarded([](const httplib::Request &, httplib::Response &res) {
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(kPageHtml, "text/html; charset=utf-8");
-    }));
-    s.Get("/api/panel", guarded([this](const httplib::Request &, httplib::Response &res) {
-        reply_json(res, 200, session_.description());
-    }));
-    s.Get("/api/map", guarded([this](const httplib::Request &, httplib::Response &res) {
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(session_.map_png(), "image/png");
-    }));
-    s.Get("/api/status", guarded([this](const httplib::Request &, httplib::Response &res) {
-        auto f = session_.latest();
-        json body = f->status();
-        body["published"] = f->number();
-        reply_json(res, 200, body);
-    }));
-    s.Get("/api/frame", guarded([this](const httplib::Request &req, httplib::Response &res) {
-        long after = -1;
-        if (req.has_param("after")) {
-            std::optional<long> n = frame_number(req.get_param_value("after"));
-            if (!n) return refuse(res, 400, "'after' must be a frame number");
-            after = *n;
-        }
-        auto f = session_.frame_after(after, kFrameWait);
-        res.set_header("X-Frame", std::to_string(f->number()));
-        if (!f->has_panel()) return refuse(res, 503, "no panel: " + f->status().value("error", ""));
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(f->png(), "image/png");
-    }));
-
-    // Commands: checked here, applied by the simulation thread.
-    auto command = [this](Command (*parse)(const std::string &, const PanelFacts &)) {
-        return guarded([this, parse](const httplib::Request &req, httplib::Response &res) {
-            session_.post(parse(req.body, session_.facts()));
-            reply_json(res, 202, {{"queued", true}});
-        });
-    };
-    s.Post("/api/click", command(&parse_click));
-    s.Post("/api/key", command([](const std::string &body, const PanelFacts &) { return parse_key(body); }));
-    s.Post("/api/control", command(&parse_control));
-    for (const char *path : {"/api/click", "/api/key", "/api/control"})
-        s.Get(path, guarded([](const httplib::Request &, httplib::Response &res) {
-            res.set_header("Allow", "POST");
-            refuse(res, 405, "send this as a POST with a JSON body");
-        }));
-
-    // Whatever else went wrong gets a message the page can show. The path
-    // is the client's own bytes: cut short, and made UTF-8 by json_text.
-    s.set_error_handler(guarded([](const httplib::Request &req, httplib::Response &res) {
-        if (!res.body.empty()) return;
-        int status = res.status;
-        std::string what = status == 404   ? "no such page: " + excerpt(req.path)
-                           : status == 413 ? "the request body is over " + std::to_string(kMaxBodyBytes) + " bytes"
-                                           : "request refused";
-        refuse(res, status, what);
-    }));
-    s.set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-        res.status = 500;
-        res.set_content(R"({"error":"internal error"})", "application/json");
-    });
+void LiveServer::stop() {
+    session_.on_publish(nullptr);
+    frames_.stop();
+    http_.stop();
 }
 
 }  // namespace panelhost::live

@@ -152,6 +152,30 @@ TEST(Csv, NamesAreConvertedToCodePage1252) {
     EXPECT_THROW(podlib::encode_table(Table::airports, {r}), podlib::Error);
 }
 
+// A field of a megabyte is refused at once, its text quoted short: the
+// test has a timeout of its own (tests/navdata/CMakeLists.txt).
+TEST(PodtoolLimits, AFieldOfAMegabyteIsRefusedAtOnce) {
+    const std::string mb(1 << 20, 'n');
+    std::string accented;
+    for (int i = 0; i < (1 << 19); ++i) accented += "\xC3\xA9";  // é
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XAB," + mb + ",1,2,3,4\n"),
+              "in.csv:2:9: name is longer than 39 characters");
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XAB,\"" + accented + "\",1,2,3,4\n"),
+              "in.csv:2:9: name is longer than 39 characters");
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XAB,N," + mb + ",2,3,4\n"),
+              "in.csv:2:11: '" + std::string(40, 'n') + "...' is not a number");
+    EXPECT_EQ(csv_error(Table::airports, kAirportHeader + "AP1,XAB,N,1,2,3," + std::string(1 << 20, '0') + "1e6\n"),
+              "in.csv:2:17: " + std::string(40, '0') + "... is outside -2000 .. 30000");
+    EXPECT_EQ(csv_error(Table::navaids, kNavaidHeader + "NV1,OST,O,1,2,3,4," + mb + ",1\n"),
+              "in.csv:2:19: kind '" + std::string(40, 'n') + "...' is not VOR, VOR-DME, VORTAC, DME or NDB");
+
+    WorkingFolder folder;
+    folder.write("long.csv", kAirportHeader + "AP1,XAB," + mb + ",1,2,3,4\n");
+    std::string out;
+    EXPECT_EQ(podtool("build airports long.csv long.pod", &out), 1);
+    EXPECT_EQ(out, "podtool: long.csv:2:9: name is longer than 39 characters\n");
+}
+
 TEST(Podtool, RoundTripThroughTheLoaders) {
     WorkingFolder folder;
     folder.write("airports.csv", kAirportHeader + "AP1,XAB,\"Port, Ostra\",-3.25,44.123456789,-12.5,1234.5\n" +

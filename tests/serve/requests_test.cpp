@@ -122,6 +122,23 @@ TEST(Requests, RefusalsSayWhatAScenarioWouldSay) {
               "(206, 0) lies outside the gauge \"display\" of 206 x 330 pixels");
 }
 
+TEST(Requests, AFieldGivenTwiceIsRefused) {
+    auto refusal = [](const char *body) -> std::string {
+        try {
+            parse_key(body);
+        } catch (const RequestError &e) {
+            return std::to_string(e.status()) + " " + e.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(refusal(R"({"code":45,"code":46})"), "400 the field 'code' is given twice");
+    EXPECT_EQ(refusal(R"({"code":45,"modifiers":{"a":1,"a":2}})"), "400 the field 'a' is given twice");
+    // The same name in two objects is no duplicate.
+    EXPECT_EQ(refusal(R"({"code":45,"modifiers":[{"a":1},{"a":2}]})"), "400 'modifiers' must be a whole number");
+    EXPECT_EQ(refusal(R"({"code":45,"modifiers":4})"), "");
+    EXPECT_THROW(parse_control(R"({"action":"pause","action":"resume"})", {}), RequestError);
+}
+
 TEST(KeyBindings, PanelShiftAndTheUserAircraftsParts) {
     Scenario s;
     s.file = "test.toml";

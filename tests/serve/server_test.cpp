@@ -1,11 +1,5 @@
 #include "host/serve/server.h"
 
-#include <arpa/inet.h>
-#include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,11 +7,14 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/serve/http_client.h"
+
 namespace panelhost::live {
 namespace {
 
 using nlohmann::json;
 using namespace std::chrono_literals;
+using client::Answer;
 
 // The bundled scenario without its timed events, served on a free port.
 class ServerTest : public ::testing::Test {
@@ -32,21 +29,15 @@ protected:
     void SetUp() override {
         session_ = std::make_unique<LiveSession>(options());
         server_ = std::make_unique<LiveServer>(*session_);
-        port_ = server_->bind("127.0.0.1", 0);
-        serving_ = std::thread([this] { server_->run(); });
-        client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
-        client_->set_read_timeout(5, 0);
+        port_ = server_->listen("127.0.0.1", 0);
     }
-    void TearDown() override {
-        server_->stop();
-        serving_.join();
-    }
+    void TearDown() override { server_->stop(); }
 
-    json status() { return json::parse(client_->Get("/api/status")->body); }
-    int post(const char *path, const std::string &body) {
-        auto r = client_->Post(path, body, "application/json");
-        return r ? r->status : -1;
-    }
+    // Each on a connection of its own.
+    Answer get(const std::string &path) { return client::ask(port_, client::get(path)); }
+    Answer post_answer(const char *path, const std::string &body) { return client::ask(port_, client::post(path, body)); }
+    int post(const char *path, const std::string &body) { return post_answer(path, body).status; }
+    json status() { return json::parse(get("/api/status").body); }
     void pause() {
         ASSERT_EQ(post("/api/control", R"({"action":"pause"})"), 202);
         for (int i = 0; i < 1000 && !status().value("paused", false); ++i) std::this_thread::sleep_for(20ms);
@@ -56,30 +47,51 @@ protected:
     std::string scenario_ = SERVE_TEST_SCENARIO;
     std::unique_ptr<LiveSession> session_;
     std::unique_ptr<LiveServer> server_;
-    std::thread serving_;
-    std::unique_ptr<httplib::Client> client_;
     int port_ = 0;
 };
 
 TEST_F(ServerTest, ServesThePageThePanelAndItsFrames) {
-    auto page = client_->Get("/");
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->status, 200);
-    EXPECT_NE(page->body.find("<canvas id=\"panel\""), std::string::npos);
+    Answer page = get("/");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("<canvas id=\"panel\""), std::string::npos);
 
-    json panel = json::parse(client_->Get("/api/panel")->body);
+    json panel = json::parse(get("/api/panel").body);
     ASSERT_FALSE(panel["gauges"].empty());
     EXPECT_EQ(panel["gauges"][0]["name"], "display");
     EXPECT_EQ(panel["gauges"][0]["width"], 206);
 
-    auto frame = client_->Get("/api/frame?after=-1");
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->get_header_value("Content-Type"), "image/png");
-    EXPECT_EQ(frame->body.substr(1, 3), "PNG");
-    long first = std::stol(frame->get_header_value("X-Frame"));
+    Answer map = get("/api/map");
+    ASSERT_EQ(map.status, 200);
+    EXPECT_EQ(map.header("Content-Type"), "image/png");
+    EXPECT_EQ(map.body.substr(1, 3), "PNG");
+
+    Answer frame = get("/api/frame?after=-1");
+    ASSERT_EQ(frame.status, 200);
+    EXPECT_EQ(frame.header("Content-Type"), "image/png");
+    EXPECT_EQ(frame.body.substr(1, 3), "PNG");
+    long first = std::stol(frame.header("X-Frame"));
     // The next request waits for a newer frame.
-    auto next = client_->Get(("/api/frame?after=" + std::to_string(first)).c_str());
-    EXPECT_GT(std::stol(next->get_header_value("X-Frame")), first);
+    Answer next = get("/api/frame?after=" + std::to_string(first));
+    EXPECT_GT(std::stol(next.header("X-Frame")), first);
+}
+
+// Frames are encoded ahead of the requests while the page asks for them,
+// and not at all while nobody does.
+TEST_F(ServerTest, FramesAreEncodedWhileThePageAsks) {
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(session_->latest()->ready()) << "a frame nobody asked for was encoded";
+    long shown = std::stol(get("/api/frame?after=-1").header("X-Frame"));
+    // The next frames are encoded as they are published: a frame is ready
+    // before any request asks for it.
+    bool ahead = false;
+    for (auto end = std::chrono::steady_clock::now() + 2s; !ahead && std::chrono::steady_clock::now() < end;) {
+        auto f = session_->frame_after(shown + 1, 1000ms);
+        std::this_thread::sleep_for(20ms);
+        ahead = f->number() > shown + 1 && f->ready();
+    }
+    EXPECT_TRUE(ahead);
+    std::this_thread::sleep_for(2500ms);  // nobody asks any more
+    EXPECT_FALSE(session_->latest()->ready());
 }
 
 TEST_F(ServerTest, BadRequestsAreRefusedAndChangeNothing) {
@@ -97,14 +109,13 @@ TEST_F(ServerTest, BadRequestsAreRefusedAndChangeNothing) {
     };
     const int expected[] = {400, 404, 422, 422, 400, 422, 400, 413};
     for (size_t i = 0; i < std::size(bad); ++i) {
-        auto r = client_->Post(bad[i].first, bad[i].second, "application/json");
-        ASSERT_TRUE(r) << i;
-        EXPECT_EQ(r->status, expected[i]) << bad[i].second.substr(0, 60);
-        EXPECT_TRUE(json::parse(r->body).contains("error")) << i;
+        Answer r = post_answer(bad[i].first, bad[i].second);
+        EXPECT_EQ(r.status, expected[i]) << bad[i].second.substr(0, 60);
+        EXPECT_TRUE(json::parse(r.body).contains("error")) << i;
     }
-    EXPECT_EQ(client_->Get("/api/frame?after=abc")->status, 400);
-    EXPECT_EQ(client_->Get("/api/click")->status, 405);
-    EXPECT_EQ(client_->Get("/api/nothing")->status, 404);
+    EXPECT_EQ(get("/api/frame?after=abc").status, 400);
+    EXPECT_EQ(get("/api/click").status, 405);
+    EXPECT_EQ(get("/api/nothing").status, 404);
     std::this_thread::sleep_for(100ms);
     // Nothing reached the simulation: it published no frame and stays paused.
     EXPECT_EQ(session_->latest()->number(), published);
@@ -121,24 +132,17 @@ TEST_F(ServerTest, BadRequestsAreRefusedAndChangeNothing) {
 
 TEST_F(ServerTest, ClientsThatGoAwayLeaveTheHostServing) {
     for (int i = 0; i < 5; ++i) {
-        int fd = socket(AF_INET, SOCK_STREAM, 0);
-        ASSERT_GE(fd, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(uint16_t(port_));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        client::Connection c(port_);
+        ASSERT_TRUE(c.connected());
         // A frame request, or half a command, and then gone.
-        std::string req = i % 2 ? "GET /api/frame?after=-1 HTTP/1.1\r\nHost: x\r\n\r\n"
-                                : "POST /api/click HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"ga";
-        ASSERT_EQ(send(fd, req.data(), req.size(), MSG_NOSIGNAL), ssize_t(req.size()));
-        close(fd);
+        ASSERT_TRUE(c.send_all(i % 2 ? "GET /api/frame?after=-1 HTTP/1.1\r\nHost: x\r\n\r\n"
+                                     : "POST /api/click HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"ga"));
     }
     std::this_thread::sleep_for(200ms);
     json s = status();
     EXPECT_EQ(s["error"], "");
     EXPECT_FALSE(s["paused"]);
-    EXPECT_EQ(client_->Get("/api/frame?after=-1")->status, 200);
+    EXPECT_EQ(get("/api/frame?after=-1").status, 200);
 }
 
 TEST_F(ServerTest, ControlsActThroughTheBus) {
@@ -176,7 +180,7 @@ TEST_F(ServerTest, ControlsActThroughTheBus) {
 TEST_F(ServerTest, TheLivePanelShowsTheRadioHeadsOnTheirFaces) {
     auto frame = session_->frame_after(-1, 5000ms);
     ASSERT_NE(frame, nullptr);
-    json panel = json::parse(client_->Get("/api/panel")->body);
+    json panel = json::parse(get("/api/panel").body);
     int heads = 0;
     for (const json &g : panel["gauges"]) {
         const int x = g["x"], y = g["y"];
@@ -212,7 +216,7 @@ TEST_F(ServerTest, StatusShowsRadiosAsTheHeadsDoAndTheUnitsTheyRead) {
     EXPECT_EQ(units.dump(), R"({"adf":[1],"com":[2],"nav":[2],"xpdr":[1]})");
     // The scenario's own tuning as the page lists it.
     int listed = 0;
-    json panel = json::parse(client_->Get("/api/panel")->body);
+    json panel = json::parse(get("/api/panel").body);
     for (const json &r : panel["controls"]["radios"]) {
         if (r["radio"] != "nav" || r["which"] != "standby") continue;
         EXPECT_EQ(r["text"], "108.10");
@@ -261,10 +265,9 @@ TEST_F(RestartTest, AFailedRestartLeavesNoPanelUntilAGoodOne) {
     EXPECT_NE(error.find("COM frequencies lie between"), std::string::npos) << error;
     EXPECT_FALSE(s.contains("time"));
 
-    auto frame = client_->Get("/api/frame?after=-1");
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->status, 503);
-    EXPECT_EQ(json::parse(frame->body)["error"], "no panel: " + error);
+    Answer frame = get("/api/frame?after=-1");
+    EXPECT_EQ(frame.status, 503);
+    EXPECT_EQ(json::parse(frame.body)["error"], "no panel: " + error);
     EXPECT_EQ(post("/api/click", R"({"gauge":"display","x":10,"y":10})"), 409);
     EXPECT_EQ(post("/api/key", R"({"code":45,"modifiers":4})"), 409);
     EXPECT_EQ(post("/api/control", R"({"action":"pause"})"), 202);
@@ -273,7 +276,7 @@ TEST_F(RestartTest, AFailedRestartLeavesNoPanelUntilAGoodOne) {
     s = restart();
     EXPECT_EQ(s["state"], "paused");
     EXPECT_EQ(s["error"], "");
-    EXPECT_EQ(client_->Get("/api/frame?after=-1")->status, 200);
+    EXPECT_EQ(get("/api/frame?after=-1").status, 200);
     EXPECT_EQ(post("/api/click", R"({"gauge":"display","x":10,"y":10})"), 202);
 }
 
