@@ -97,12 +97,14 @@ test("the live panel answers the mouse and the keyboard", { timeout: 90000 }, as
     // The frame rate the page reaches, over three seconds of flight.
     const onMap = () => page.evaluate(() => window.liveMap);
     await until("the aircraft on the moving map", async () => (await onMap()).points > 1);
-    const f0 = await frames(), t0 = Date.now();
+    // Reading pixels holds up the page, so none are read while it is timed.
     const moving0 = await map(), plane0 = (await onMap()).aircraft;
+    const f0 = await frames(), t0 = Date.now();
     await sleep(3000);
     const fps = ((await frames()) - f0) * 1000 / (Date.now() - t0);
-    console.log(`page frame rate: ${fps.toFixed(1)} frames per second`);
-    assert.ok(fps >= 20, `the page shows ${fps.toFixed(1)} frames a second, under 20`);
+    console.log(`page frame rate: ${fps.toFixed(1)} frames per second (the host publishes 30)`);
+    // Some allowance for a loaded machine.
+    assert.ok(fps >= 25, `the page shows ${fps.toFixed(1)} frames a second, under 25`);
     assert.ok(differ(moving0, await map()), "the map moves as the aircraft flies");
     const plane1 = (await onMap()).aircraft;
     assert.ok(Math.hypot(plane1[0] - plane0[0], plane1[1] - plane0[1]) > 1, "the aircraft moves on the moving map");
